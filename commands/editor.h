@@ -2,6 +2,7 @@
 // end shares: locating the table, walking its records, the list lines, the factor, the scaling.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string_view>
@@ -70,6 +71,7 @@ bool replaceBytes(WorkingCopy& copy, WidePosition position, const std::array<cha
 bool writeToFile(const WorkingCopy& copy, const std::filesystem::path& path, IoError& error);
 
 struct ScaleSummary {
+    std::int64_t walked = 0;  // records visited
     std::int64_t scaled = 0;  // records whose experience field was written
     std::int64_t capped = 0;  // of those, how many were lowered to EXPERIENCE_CAP
 };

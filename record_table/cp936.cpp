@@ -16,3 +16,11 @@ std::u16string cp936ToUtf16(std::string_view bytes) {
 }
 
 }  // namespace expscale
+
+namespace expscale {
+// Placeholder: ASCII only.
+std::string utf16ToUtf8(std::u16string_view units) { return utf16ToCp936(units); }
+std::u16string utf8ToUtf16(std::string_view bytes) { return cp936ToUtf16(bytes); }
+std::string cp936ToUtf8(std::string_view bytes) { return std::string(bytes); }
+std::string utf8ToCp936(std::string_view bytes) { return std::string(bytes); }
+}  // namespace expscale

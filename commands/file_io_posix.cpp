@@ -1,0 +1,170 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "commands/file_io.h"
+#include "record_table/cp936.h"
+
+namespace expscale {
+
+namespace {
+
+constexpr std::size_t WRITE_BUFFER_SIZE = 1u << 20;
+
+IoError systemError(IoError::Step step, int code) {
+    return {step, code, std::strerror(code)};
+}
+
+bool readAll(int fd, ByteString& bytes, IoError& error) {
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = systemError(IoError::Step::read, errno);
+            return false;
+        }
+        if (n == 0) break;  // the file shrank: what arrived is the content
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return true;
+}
+
+bool writeAll(int fd, std::string_view bytes, IoError& error) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = systemError(IoError::Step::write, errno);
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool flushBuffer(AtomicFile& file) {
+    if (file.failed) return false;
+    file.failed = !writeAll(static_cast<int>(file.handle), file.buffer, file.error);
+    file.buffer.clear();
+    return !file.failed;
+}
+
+// A symbolic link is followed, so the file it points at is replaced and the link stays.
+std::filesystem::path resolvedTarget(const std::filesystem::path& target) {
+    std::error_code ec;
+    const std::filesystem::path resolved = std::filesystem::canonical(target, ec);
+    return ec ? target : resolved;
+}
+
+}  // namespace
+
+std::optional<ByteString> readWholeFile(const std::filesystem::path& path, IoError& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = systemError(IoError::Step::open, errno);
+        return std::nullopt;
+    }
+    std::optional<ByteString> bytes;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        error = systemError(IoError::Step::read, errno);
+    } else if (S_ISDIR(info.st_mode)) {
+        error = systemError(IoError::Step::read, EISDIR);
+    } else if (static_cast<std::uint64_t>(info.st_size) > MAX_FILE_SIZE) {
+        error = {IoError::Step::tooLarge, EFBIG, std::strerror(EFBIG)};
+    } else {
+        try {
+            bytes.emplace(static_cast<std::size_t>(info.st_size), '\0');
+            if (!readAll(fd, *bytes, error)) bytes.reset();
+        } catch (const std::bad_alloc&) {
+            error = systemError(IoError::Step::read, ENOMEM);
+            bytes.reset();
+        }
+    }
+    ::close(fd);
+    return bytes;
+}
+
+bool beginAtomicWrite(AtomicFile& file, const std::filesystem::path& target) {
+    file.target = resolvedTarget(target);
+    const std::filesystem::path folder = file.target.parent_path();
+    std::string pattern =
+        (folder.empty() ? std::filesystem::path(".") : folder) / ("." + file.target.filename().string() + ".XXXXXX");
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        file.failed = true;
+        file.error = systemError(IoError::Step::create, errno);
+        return false;
+    }
+    file.handle = fd;
+    file.temporary = pattern;
+    file.buffer.reserve(WRITE_BUFFER_SIZE);
+    // The new file takes the replaced file's permissions; a new one gets the usual ones.
+    struct stat info {};
+    if (::stat(file.target.c_str(), &info) == 0) {
+        ::fchmod(fd, info.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
+    return true;
+}
+
+bool appendBytes(AtomicFile& file, std::string_view bytes) {
+    if (file.failed) return false;
+    if (file.buffer.size() + bytes.size() > WRITE_BUFFER_SIZE && !flushBuffer(file)) return false;
+    if (bytes.size() >= WRITE_BUFFER_SIZE) {
+        file.failed = !writeAll(static_cast<int>(file.handle), bytes, file.error);
+        return !file.failed;
+    }
+    file.buffer.append(bytes);
+    return true;
+}
+
+bool commitAtomicWrite(AtomicFile& file) {
+    if (!flushBuffer(file)) {
+        abandonAtomicWrite(file);
+        return false;
+    }
+    const int fd = static_cast<int>(file.handle);
+    if (::fsync(fd) != 0) {
+        file.failed = true;
+        file.error = systemError(IoError::Step::flush, errno);
+        abandonAtomicWrite(file);
+        return false;
+    }
+    file.handle = -1;
+    if (::close(fd) != 0 || ::rename(file.temporary.c_str(), file.target.c_str()) != 0) {
+        file.failed = true;
+        file.error = systemError(IoError::Step::replace, errno);
+        ::unlink(file.temporary.c_str());
+        return false;
+    }
+    // Make the rename itself durable; a failure here leaves a complete file either way.
+    const std::filesystem::path folder = file.target.parent_path();
+    const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+void abandonAtomicWrite(AtomicFile& file) {
+    if (file.handle >= 0) ::close(static_cast<int>(file.handle));
+    file.handle = -1;
+    if (!file.temporary.empty()) ::unlink(file.temporary.c_str());
+    file.temporary.clear();
+}
+
+std::u16string pathToUtf16(const std::filesystem::path& path) {
+    return utf8ToUtf16(path.native());
+}
+
+}  // namespace expscale

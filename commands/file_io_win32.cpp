@@ -1,0 +1,174 @@
+#include <windows.h>
+
+#include "commands/file_io.h"
+#include "record_table/cp936.h"
+
+namespace expscale {
+
+namespace {
+
+constexpr std::size_t WRITE_BUFFER_SIZE = 1u << 20;
+constexpr DWORD READ_CHUNK = 64u << 20;
+
+std::string systemMessage(DWORD code) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::u16string message(reinterpret_cast<const char16_t*>(text), length);
+    LocalFree(text);
+    while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' || message.back() == u' ')) {
+        message.pop_back();
+    }
+    return utf16ToUtf8(message);
+}
+
+IoError systemError(IoError::Step step, DWORD code = GetLastError()) {
+    return {step, static_cast<int>(code), systemMessage(code)};
+}
+
+HANDLE handleOf(const AtomicFile& file) { return reinterpret_cast<HANDLE>(file.handle); }
+
+bool writeAll(HANDLE handle, std::string_view bytes, IoError& error) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), READ_CHUNK));
+        DWORD written = 0;
+        if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr)) {
+            error = systemError(IoError::Step::write);
+            return false;
+        }
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+bool flushBuffer(AtomicFile& file) {
+    if (file.failed) return false;
+    file.failed = !writeAll(handleOf(file), file.buffer, file.error);
+    file.buffer.clear();
+    return !file.failed;
+}
+
+// A name beside the target that no other save is using at the same moment.
+HANDLE createTemporaryBeside(AtomicFile& file) {
+    const std::filesystem::path folder = file.target.parent_path();
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring name = L"." + file.target.filename().wstring() + L"." +
+                                  std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(GetTickCount64() + attempt) + L".tmp";
+        file.temporary = folder / name;
+        const HANDLE handle = CreateFileW(file.temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return handle;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+std::optional<ByteString> readWholeFile(const std::filesystem::path& path, IoError& error) {
+    // Others may read the file meanwhile but not write it.
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        error = systemError(IoError::Step::open);
+        return std::nullopt;
+    }
+    std::optional<ByteString> bytes;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle, &size)) {
+        error = systemError(IoError::Step::read);
+    } else if (static_cast<std::uint64_t>(size.QuadPart) > MAX_FILE_SIZE) {
+        error = systemError(IoError::Step::tooLarge, ERROR_FILE_TOO_LARGE);
+    } else {
+        try {
+            bytes.emplace(static_cast<std::size_t>(size.QuadPart), '\0');
+            std::size_t got = 0;
+            while (got < bytes->size()) {
+                const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes->size() - got, READ_CHUNK));
+                DWORD n = 0;
+                if (!ReadFile(handle, bytes->data() + got, chunk, &n, nullptr)) {
+                    error = systemError(IoError::Step::read);
+                    bytes.reset();
+                    break;
+                }
+                if (n == 0) break;  // the file shrank: what arrived is the content
+                got += n;
+            }
+            if (bytes) bytes->resize(got);
+        } catch (const std::bad_alloc&) {
+            error = systemError(IoError::Step::read, ERROR_NOT_ENOUGH_MEMORY);
+            bytes.reset();
+        }
+    }
+    CloseHandle(handle);
+    return bytes;
+}
+
+bool beginAtomicWrite(AtomicFile& file, const std::filesystem::path& target) {
+    file.target = target;
+    const HANDLE handle = createTemporaryBeside(file);
+    if (handle == INVALID_HANDLE_VALUE) {
+        file.failed = true;
+        file.error = systemError(IoError::Step::create);
+        file.temporary.clear();
+        return false;
+    }
+    file.handle = reinterpret_cast<std::intptr_t>(handle);
+    file.buffer.reserve(WRITE_BUFFER_SIZE);
+    return true;
+}
+
+bool appendBytes(AtomicFile& file, std::string_view bytes) {
+    if (file.failed) return false;
+    if (file.buffer.size() + bytes.size() > WRITE_BUFFER_SIZE && !flushBuffer(file)) return false;
+    if (bytes.size() >= WRITE_BUFFER_SIZE) {
+        file.failed = !writeAll(handleOf(file), bytes, file.error);
+        return !file.failed;
+    }
+    file.buffer.append(bytes);
+    return true;
+}
+
+bool commitAtomicWrite(AtomicFile& file) {
+    if (!flushBuffer(file)) {
+        abandonAtomicWrite(file);
+        return false;
+    }
+    if (!FlushFileBuffers(handleOf(file))) {
+        file.failed = true;
+        file.error = systemError(IoError::Step::flush);
+        abandonAtomicWrite(file);
+        return false;
+    }
+    CloseHandle(handleOf(file));
+    file.handle = -1;
+    // ReplaceFileW keeps the replaced file's attributes and security; a new target is a move.
+    const bool exists = GetFileAttributesW(file.target.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const BOOL replaced =
+        exists ? ReplaceFileW(file.target.c_str(), file.temporary.c_str(), nullptr,
+                              REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                              nullptr, nullptr)
+               : MoveFileExW(file.temporary.c_str(), file.target.c_str(), MOVEFILE_WRITE_THROUGH);
+    if (!replaced) {
+        file.failed = true;
+        file.error = systemError(IoError::Step::replace);
+        DeleteFileW(file.temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+void abandonAtomicWrite(AtomicFile& file) {
+    if (file.handle != -1) CloseHandle(handleOf(file));
+    file.handle = -1;
+    if (!file.temporary.empty()) DeleteFileW(file.temporary.c_str());
+    file.temporary.clear();
+}
+
+std::u16string pathToUtf16(const std::filesystem::path& path) {
+    const std::wstring& native = path.native();
+    return std::u16string(native.begin(), native.end());
+}
+
+}  // namespace expscale
