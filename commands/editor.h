@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -66,6 +67,8 @@ bool setData(WorkingCopy& copy, std::string_view bytes);
 // (false); a run cut by the end replaces the bytes up to the end, so the content grows. Positions
 // must come in ascending order, each past the previous run, as the record walk gives them.
 bool replaceBytes(WorkingCopy& copy, WidePosition position, const std::array<char, EXPERIENCE_SIZE>& bytes);
+// Hands the content to `emit` in order, as runs of the original and replaced fields.
+void forEachPiece(const WorkingCopy& copy, const std::function<void(std::string_view)>& emit);
 // Writes the content atomically to `path`: the file there holds either its old bytes or all of
 // the new ones. False with the reason in `error` on failure.
 bool writeToFile(const WorkingCopy& copy, const std::filesystem::path& path, IoError& error);

@@ -148,19 +148,23 @@ bool replaceBytes(WorkingCopy& copy, WidePosition position,
     return true;
 }
 
+void forEachPiece(const WorkingCopy& copy, const std::function<void(std::string_view)>& emit) {
+    std::uint64_t done = 0;
+    for (const WorkingCopy::Replacement& r : copy.replacements) {
+        emit(copy.original.substr(done, std::min(r.offset, copy.keptLength) - done));
+        emit(std::string_view(r.bytes.data(), r.bytes.size()));
+        done = r.offset + EXPERIENCE_SIZE;
+    }
+    if (done < copy.keptLength) emit(copy.original.substr(done, copy.keptLength - done));
+}
+
 bool writeToFile(const WorkingCopy& copy, const std::filesystem::path& path, IoError& error) {
     AtomicFile file;
     if (!beginAtomicWrite(file, path)) {
         error = file.error;
         return false;
     }
-    std::uint64_t done = 0;
-    for (const WorkingCopy::Replacement& r : copy.replacements) {
-        appendBytes(file, copy.original.substr(done, std::min(r.offset, copy.keptLength) - done));
-        appendBytes(file, std::string_view(r.bytes.data(), r.bytes.size()));
-        done = r.offset + EXPERIENCE_SIZE;
-    }
-    if (done < copy.keptLength) appendBytes(file, copy.original.substr(done, copy.keptLength - done));
+    forEachPiece(copy, [&file](std::string_view piece) { appendBytes(file, piece); });
     if (!commitAtomicWrite(file)) {
         error = file.error;
         return false;

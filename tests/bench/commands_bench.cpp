@@ -1,0 +1,108 @@
+// Opening and listing, scaling and saving a 256 MiB file with 100,000 records, beside plainly
+// reading and copying the same file.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "commands/editor.h"
+#include "tests/support/data_file.h"
+
+namespace expscale {
+namespace {
+
+constexpr std::size_t FILE_SIZE = 256u << 20;
+constexpr int RECORDS = 100'000;
+
+const std::filesystem::path& dataFile() {
+    static const std::filesystem::path file = [] {
+        std::vector<testing::TestRecord> records;
+        for (int i = 0; i < RECORDS; ++i) records.push_back({u"\u72FC\u738B", 1000 + i});
+        std::string bytes = testing::buildDataFile(records);
+        const std::size_t before = (FILE_SIZE - bytes.size()) / 2;
+        bytes = std::string(before, '\x04') + bytes + std::string(FILE_SIZE - bytes.size() - before, '\0');
+        const auto path = std::filesystem::temp_directory_path() / "expscale-bench.data";
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }();
+    return file;
+}
+
+const std::filesystem::path& outputFile() {
+    static const auto path = std::filesystem::temp_directory_path() / "expscale-bench-out.data";
+    return path;
+}
+
+void BM_readFile(benchmark::State& state) {
+    IoError error;
+    dataFile();  // made once, outside the timing
+    for (auto _ : state) benchmark::DoNotOptimize(readWholeFile(dataFile(), error));
+}
+BENCHMARK(BM_readFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_openAndList(benchmark::State& state) {
+    IoError error;
+    for (auto _ : state) {
+        const ByteString bytes = *readWholeFile(dataFile(), error);
+        const TableLocation table = locateTable(bytes);
+        const std::int64_t records = recordsToWalk(bytes, table.tableStart, table.recordCount);
+        for (std::int64_t i = 0; i < records; ++i) {
+            benchmark::DoNotOptimize(recordListLine(bytes, table.tableStart + i * RECORD_STRIDE));
+        }
+    }
+}
+BENCHMARK(BM_openAndList)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_listOnly(benchmark::State& state) {
+    IoError error;
+    const ByteString bytes = *readWholeFile(dataFile(), error);
+    const TableLocation table = locateTable(bytes);
+    for (auto _ : state) {
+        const std::int64_t records = recordsToWalk(bytes, table.tableStart, table.recordCount);
+        for (std::int64_t i = 0; i < records; ++i) {
+            benchmark::DoNotOptimize(recordListLine(bytes, table.tableStart + i * RECORD_STRIDE));
+        }
+    }
+}
+BENCHMARK(BM_listOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_scaleOnly(benchmark::State& state) {
+    IoError error;
+    const ByteString bytes = *readWholeFile(dataFile(), error);
+    const TableLocation table = locateTable(bytes);
+    for (auto _ : state) {
+        WorkingCopy copy;
+        setData(copy, bytes);
+        benchmark::DoNotOptimize(scaleRecords(copy, bytes, table.tableStart, table.recordCount, 1.5f));
+    }
+}
+BENCHMARK(BM_scaleOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_scaleAndSave(benchmark::State& state) {
+    IoError error;
+    const ByteString bytes = *readWholeFile(dataFile(), error);
+    const TableLocation table = locateTable(bytes);
+    for (auto _ : state) {
+        WorkingCopy copy;
+        setData(copy, bytes);
+        scaleRecords(copy, bytes, table.tableStart, table.recordCount, 1.5f);
+        if (!writeToFile(copy, outputFile(), error)) state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_scaleAndSave)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same bytes written plainly: no temporary file, no flush to the disk.
+void BM_plainCopy(benchmark::State& state) {
+    IoError error;
+    const ByteString bytes = *readWholeFile(dataFile(), error);
+    for (auto _ : state) {
+        std::FILE* out = std::fopen(outputFile().c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), out);
+        std::fclose(out);
+    }
+}
+BENCHMARK(BM_plainCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace expscale
