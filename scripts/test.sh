@@ -23,4 +23,6 @@ for preset in native sanitize windows; do
   echo "=== $preset: test"
   ctest --preset "$preset" || status=1
 done
+echo "=== fuzz"
+scripts/fuzz.sh 60 || status=1
 exit $status
