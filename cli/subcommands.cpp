@@ -138,6 +138,12 @@ int runList(const Invocation& invocation) {
 }
 
 int runScale(const Invocation& invocation) {
+    // Replacing a folder must fail; Wine's ReplaceFileW moves the folder aside instead.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(invocation.output, ignored)) {
+        reportFailure(invocation.output, "is a folder; nothing was written");
+        return EXIT_FAILED;
+    }
     const std::optional<DataFile> file = openDataFile(invocation.file);
     if (!file) return EXIT_FAILED;
     WorkingCopy copy;
