@@ -92,6 +92,12 @@ std::optional<ByteString> readWholeFile(const std::filesystem::path& path, IoErr
 
 bool beginAtomicWrite(AtomicFile& file, const std::filesystem::path& target) {
     file.target = resolvedTarget(target);
+    struct stat existing {};
+    if (::stat(file.target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+        file.failed = true;
+        file.error = systemError(IoError::Step::create, EISDIR);
+        return false;
+    }
     const std::filesystem::path folder = file.target.parent_path();
     std::string pattern =
         (folder.empty() ? std::filesystem::path(".") : folder) / ("." + file.target.filename().string() + ".XXXXXX");

@@ -107,6 +107,14 @@ std::optional<ByteString> readWholeFile(const std::filesystem::path& path, IoErr
 
 bool beginAtomicWrite(AtomicFile& file, const std::filesystem::path& target) {
     file.target = target;
+    // A folder is never replaced (Wine's ReplaceFileW would move it aside); Windows itself
+    // refuses to open a folder for writing with this code.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        file.failed = true;
+        file.error = systemError(IoError::Step::create, ERROR_ACCESS_DENIED);
+        return false;
+    }
     const HANDLE handle = createTemporaryBeside(file);
     if (handle == INVALID_HANDLE_VALUE) {
         file.failed = true;
