@@ -217,12 +217,17 @@ TEST_F(EditorTest, NothingIsWrittenWithoutAConfirmedDialogOrAnOpenedFile) {
 }
 
 TEST_F(EditorTest, AFailedSaveLeavesTheTargetAndReportsWhy) {
-    const std::string bytes = buildDataFile({{u"", 10}});
-    open(write("elements.data", bytes));
-    save("2", path("no such folder") / "out.data");
-    ASSERT_EQ(fakeWindow.errorBoxes.size(), 1u);
-    EXPECT_NE(fakeWindow.errorBoxes[0].find("no such folder"), std::string::npos);
-    EXPECT_EQ(entries(), std::vector<std::string>{"elements.data"});
+    open(write("elements.data", buildDataFile({{u"", 10}})));
+    std::filesystem::create_directories(path("a folder") / "inside");
+    const std::filesystem::path targets[] = {path("no such folder") / "out.data", path("a folder")};
+    for (const auto& target : targets) {
+        fakeWindow.errorBoxes.clear();
+        save("2", target);
+        ASSERT_EQ(fakeWindow.errorBoxes.size(), 1u) << target;
+        EXPECT_NE(fakeWindow.errorBoxes[0].find(target.filename().string()), std::string::npos);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(path("a folder") / "inside"));
+    EXPECT_EQ(entries(), (std::vector<std::string>{"a folder", "elements.data"}));
 }
 
 #if !defined(_WIN32)
