@@ -78,7 +78,7 @@ std::string writeFailure(const IoError& error) {
         default:
             break;
     }
-    return step + systemReason(error) + "; left as it was";
+    return step + systemReason(error) + "; nothing was saved";
 }
 
 // A data file read whole, and where its table lies.
@@ -138,10 +138,10 @@ int runList(const Invocation& invocation) {
 }
 
 int runScale(const Invocation& invocation) {
-    // Replacing a folder must fail; Wine's ReplaceFileW moves the folder aside instead.
+    // A folder is never replaced (Wine's ReplaceFileW would move it aside and take its place).
     std::error_code ignored;
     if (std::filesystem::is_directory(invocation.output, ignored)) {
-        reportFailure(invocation.output, "is a folder; nothing was written");
+        reportFailure(invocation.output, "is a folder; nothing was saved");
         return EXIT_FAILED;
     }
     const std::optional<DataFile> file = openDataFile(invocation.file);
