@@ -67,7 +67,7 @@ std::string writeFailure(const IoError& error) {
     const char* step = "cannot write: ";
     switch (error.step) {
         case IoError::Step::create:
-            step = "cannot create a file in its folder: ";
+            step = "cannot create: ";
             break;
         case IoError::Step::flush:
             step = "cannot flush to the disk: ";
@@ -138,12 +138,6 @@ int runList(const Invocation& invocation) {
 }
 
 int runScale(const Invocation& invocation) {
-    // A folder is never replaced (Wine's ReplaceFileW would move it aside and take its place).
-    std::error_code ignored;
-    if (std::filesystem::is_directory(invocation.output, ignored)) {
-        reportFailure(invocation.output, "is a folder; nothing was saved");
-        return EXIT_FAILED;
-    }
     const std::optional<DataFile> file = openDataFile(invocation.file);
     if (!file) return EXIT_FAILED;
     WorkingCopy copy;
