@@ -11,7 +11,8 @@ locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' || { echo "run-gui-tests: lo
 
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 export WINEPREFIX="${EXPSCALE_GUI_WINEPREFIX:?set EXPSCALE_GUI_WINEPREFIX}"
-# The prefix's Wine server and desktop belong to this display: end them with it, so the next
-# run starts on its own display.
+# The prefix's Wine server and desktop belong to one display: end any left from an earlier run
+# before, and this run's after, so each run has its own.
+wineserver -k 2>/dev/null
 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
   sh -c '"$0" "$@"; status=$?; wineserver -k 2>/dev/null; exit $status' "$wine_run" "$@"
