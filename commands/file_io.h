@@ -23,6 +23,28 @@ struct IoError {
     std::string systemMessage;  // UTF-8, in the system's language; may be empty
 };
 
+// A new byte string of `size` bytes filled by `fill(data, size)`, which gives how many bytes it
+// put there (fewer when the file shrank meanwhile), or nothing on failure. The buffer is not
+// cleared first: for a large file clearing it costs more than reading it.
+template <class Fill>
+std::optional<ByteString> fillNewBytes(std::size_t size, Fill fill) {
+    ByteString bytes;
+    bool filled = true;
+    const auto fillAll = [&](char* data, std::size_t n) {
+        const std::optional<std::size_t> got = fill(data, n);
+        filled = got.has_value();
+        return got.value_or(0);
+    };
+#if defined(__cpp_lib_string_resize_and_overwrite)
+    bytes.resize_and_overwrite(size, fillAll);
+#else
+    bytes.resize(size);
+    bytes.resize(fillAll(bytes.data(), size));
+#endif
+    if (!filled) return std::nullopt;
+    return bytes;
+}
+
 // The whole content of the file. The file is opened for reading while others may read it but not
 // write it. Empty optional on any failure, with the reason in `error`.
 std::optional<ByteString> readWholeFile(const std::filesystem::path& path, IoError& error);

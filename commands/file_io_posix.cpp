@@ -18,20 +18,19 @@ IoError systemError(IoError::Step step, int code) {
     return {step, code, std::strerror(code)};
 }
 
-bool readAll(int fd, ByteString& bytes, IoError& error) {
+std::optional<std::size_t> readAll(int fd, char* data, std::size_t size, IoError& error) {
     std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    while (got < size) {
+        const ssize_t n = ::read(fd, data + got, size - got);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             error = systemError(IoError::Step::read, errno);
-            return false;
+            return std::nullopt;
         }
         if (n == 0) break;  // the file shrank: what arrived is the content
         got += static_cast<std::size_t>(n);
     }
-    bytes.resize(got);
-    return true;
+    return got;
 }
 
 bool writeAll(int fd, std::string_view bytes, IoError& error) {
@@ -79,8 +78,8 @@ std::optional<ByteString> readWholeFile(const std::filesystem::path& path, IoErr
         error = {IoError::Step::tooLarge, EFBIG, std::strerror(EFBIG)};
     } else {
         try {
-            bytes.emplace(static_cast<std::size_t>(info.st_size), '\0');
-            if (!readAll(fd, *bytes, error)) bytes.reset();
+            bytes = fillNewBytes(static_cast<std::size_t>(info.st_size),
+                                 [&](char* data, std::size_t size) { return readAll(fd, data, size, error); });
         } catch (const std::bad_alloc&) {
             error = systemError(IoError::Step::read, ENOMEM);
             bytes.reset();

@@ -27,6 +27,21 @@ IoError systemError(IoError::Step step, DWORD code = GetLastError()) {
     return {step, static_cast<int>(code), systemMessage(code)};
 }
 
+std::optional<std::size_t> readAll(HANDLE handle, char* data, std::size_t size, IoError& error) {
+    std::size_t got = 0;
+    while (got < size) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - got, READ_CHUNK));
+        DWORD n = 0;
+        if (!ReadFile(handle, data + got, chunk, &n, nullptr)) {
+            error = systemError(IoError::Step::read);
+            return std::nullopt;
+        }
+        if (n == 0) break;  // the file shrank: what arrived is the content
+        got += n;
+    }
+    return got;
+}
+
 HANDLE handleOf(const AtomicFile& file) { return reinterpret_cast<HANDLE>(file.handle); }
 
 bool writeAll(HANDLE handle, std::string_view bytes, IoError& error) {
@@ -82,20 +97,8 @@ std::optional<ByteString> readWholeFile(const std::filesystem::path& path, IoErr
         error = systemError(IoError::Step::tooLarge, ERROR_FILE_TOO_LARGE);
     } else {
         try {
-            bytes.emplace(static_cast<std::size_t>(size.QuadPart), '\0');
-            std::size_t got = 0;
-            while (got < bytes->size()) {
-                const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes->size() - got, READ_CHUNK));
-                DWORD n = 0;
-                if (!ReadFile(handle, bytes->data() + got, chunk, &n, nullptr)) {
-                    error = systemError(IoError::Step::read);
-                    bytes.reset();
-                    break;
-                }
-                if (n == 0) break;  // the file shrank: what arrived is the content
-                got += n;
-            }
-            if (bytes) bytes->resize(got);
+            bytes = fillNewBytes(static_cast<std::size_t>(size.QuadPart),
+                                 [&](char* data, std::size_t n) { return readAll(handle, data, n, error); });
         } catch (const std::bad_alloc&) {
             error = systemError(IoError::Step::read, ERROR_NOT_ENOUGH_MEMORY);
             bytes.reset();

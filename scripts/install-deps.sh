@@ -7,7 +7,7 @@ packages=(
   clang libclang-rt-14-dev                           # fuzz targets and sanitizers
   g++-mingw-w64-x86-64 wine wine64                   # the Windows build and running it
   xvfb xauth fonts-wqy-microhei locales imagemagick  # the window under a virtual display
-  hyperfine valgrind                                 # performance script, leak checks
+  hyperfine time valgrind                            # performance script, leak checks
 )
 
 missing=()
