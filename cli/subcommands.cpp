@@ -3,6 +3,7 @@
 #include "cli/cli.h"
 #include "commands/editor.h"
 #include "commands/file_io.h"
+#include "commands/streamed.h"
 #include "record_table/cp936.h"
 
 namespace expscale::cli {
@@ -81,34 +82,43 @@ std::string writeFailure(const IoError& error) {
     return step + systemReason(error) + "; nothing was saved";
 }
 
-// A data file read whole, and where its table lies.
+// An opened data file: read piece by piece, never held whole.
 struct DataFile {
-    ByteString bytes;
-    TableLocation table;
+    InputFile input;
+    TableRegion region;
+    IoError readError;  // why a read through sourceOf failed
 };
 
-// Reads FILE and locates its table; on failure says why and gives nothing.
-std::optional<DataFile> openDataFile(const std::filesystem::path& path) {
+ByteSource sourceOf(DataFile& file) {
+    return {file.input.size, [&file](std::uint64_t offset, char* data, std::size_t n) {
+                return readAt(file.input, offset, data, n, file.readError);
+            }};
+}
+
+// Opens FILE and reads its table; on failure says why, closes it and gives false.
+bool openDataFile(const std::filesystem::path& path, DataFile& file) {
     IoError error;
-    std::optional<ByteString> bytes = readWholeFile(path, error);
-    if (!bytes) {
+    if (!openInput(file.input, path, error)) {
         reportFailure(path, readFailure(error));
-        return std::nullopt;
+        return false;
     }
-    if (bytes->empty()) {
-        reportFailure(path, "the file is empty");
-        return std::nullopt;
+    std::string problem;
+    if (file.input.size == 0) {
+        problem = "the file is empty";
+    } else if (std::optional<TableRegion> region = readTableRegion(sourceOf(file))) {
+        file.region = std::move(*region);
+        if (file.region.table.tableStart == NO_TABLE) problem = "no monster table in it (its marker was not found)";
+    } else {
+        problem = readFailure(file.readError);
     }
-    const TableLocation table = locateTable(*bytes);
-    if (table.tableStart == NO_TABLE) {
-        reportFailure(path, "no monster table in it (its marker was not found)");
-        return std::nullopt;
-    }
-    return DataFile{std::move(*bytes), table};
+    if (problem.empty()) return true;
+    reportFailure(path, problem);
+    closeInput(file.input);
+    return false;
 }
 
 std::int64_t recordsToWalk(const DataFile& file) {
-    return expscale::recordsToWalk(file.bytes, file.table.tableStart, file.table.recordCount);
+    return expscale::recordsToWalk(file.region.records, 1, file.region.table.recordCount);
 }
 
 std::string shortest(float value) {
@@ -119,14 +129,14 @@ std::string shortest(float value) {
 }  // namespace
 
 int runList(const Invocation& invocation) {
-    const std::optional<DataFile> file = openDataFile(invocation.file);
-    if (!file) return EXIT_FAILED;
+    DataFile file;
+    if (!openDataFile(invocation.file, file)) return EXIT_FAILED;
+    closeInput(file.input);  // the records are in memory now
     constexpr std::size_t CHUNK = 1u << 16;
-    const std::int64_t records = recordsToWalk(*file);
+    const std::int64_t records = recordsToWalk(file);
     std::string out;
     for (std::int64_t i = 0; i < records; ++i) {
-        const Text line =
-            recordListLine(file->bytes, file->table.tableStart + i * WidePosition{RECORD_STRIDE});
+        const Text line = recordListLine(file.region.records, 1 + i * WidePosition{RECORD_STRIDE});
         out += invocation.encoding == Encoding::gbk ? line : cp936ToUtf8(line);
         out += '\n';
         if (out.size() < CHUNK) continue;
@@ -138,33 +148,42 @@ int runList(const Invocation& invocation) {
 }
 
 int runScale(const Invocation& invocation) {
-    const std::optional<DataFile> file = openDataFile(invocation.file);
-    if (!file) return EXIT_FAILED;
-    WorkingCopy copy;
-    setData(copy, file->bytes);
+    DataFile file;
+    if (!openDataFile(invocation.file, file)) return EXIT_FAILED;
     const float factor = parseScaleFactor(factorText(invocation.factor));
-    const ScaleSummary summary =
-        scaleRecords(copy, file->bytes, file->table.tableStart, file->table.recordCount, factor);
-    IoError error;
-    if (!writeToFile(copy, invocation.output, error)) {
-        reportFailure(invocation.output, writeFailure(error));
+    AtomicFile out;
+    std::optional<ScaleSummary> summary;
+    if (beginAtomicWrite(out, invocation.output)) {
+        summary = emitScaledFile(sourceOf(file), file.region, factor,
+                                 [&out](std::string_view piece) { appendBytes(out, piece); });
+    }
+    closeInput(file.input);  // before the new file takes its place, which may be this one
+    if (!summary && !out.failed) {
+        abandonAtomicWrite(out);
+        reportFailure(invocation.file, readFailure(file.readError));
+        return EXIT_FAILED;
+    }
+    if (out.failed || !commitAtomicWrite(out)) {
+        abandonAtomicWrite(out);
+        reportFailure(invocation.output, writeFailure(out.error));
         return EXIT_FAILED;
     }
     writeMessage("expscale: wrote " + displayText(invocation.output) + ": " +
-                 std::to_string(summary.scaled) + " scaled by " + shortest(factor) + ", " +
-                 std::to_string(summary.capped) + " capped at " + std::to_string(EXPERIENCE_CAP));
+                 std::to_string(summary->scaled) + " scaled by " + shortest(factor) + ", " +
+                 std::to_string(summary->capped) + " capped at " + std::to_string(EXPERIENCE_CAP));
     return EXIT_DONE;
 }
 
 // `key: value` lines: the table's 0-based offset, the count as stored, how many of those records
 // begin inside the file (the ones list and scale visit), and the file's size in bytes.
 int runInfo(const Invocation& invocation) {
-    const std::optional<DataFile> file = openDataFile(invocation.file);
-    if (!file) return EXIT_FAILED;
-    writeOutput("table_offset: " + std::to_string(file->table.tableStart - 1) +
-                "\nstored_count: " + std::to_string(file->table.recordCount) +
-                "\nrecords_in_file: " + std::to_string(recordsToWalk(*file)) +
-                "\nfile_size: " + std::to_string(file->bytes.size()) + "\n");
+    DataFile file;
+    if (!openDataFile(invocation.file, file)) return EXIT_FAILED;
+    closeInput(file.input);
+    writeOutput("table_offset: " + std::to_string(file.region.offset) +
+                "\nstored_count: " + std::to_string(file.region.table.recordCount) +
+                "\nrecords_in_file: " + std::to_string(recordsToWalk(file)) +
+                "\nfile_size: " + std::to_string(file.input.size) + "\n");
     return finishWithOutput();
 }
 

@@ -35,7 +35,10 @@ TableLocation locateTable(std::string_view fileBytes);
 
 // How many of the claimed records the walk visits: those whose first byte lies inside the file.
 // A record cut by the end is visited; records wholly past it would only read zeros.
-std::int64_t recordsToWalk(std::string_view fileBytes, Position tableStart, std::int32_t recordCount);
+std::int64_t recordsToWalk(std::uint64_t fileSize, Position tableStart, std::int32_t recordCount);
+inline std::int64_t recordsToWalk(std::string_view fileBytes, Position tableStart, std::int32_t recordCount) {
+    return recordsToWalk(std::uint64_t{fileBytes.size()}, tableStart, recordCount);
+}
 
 // The list line of the record starting at `recordStart`: "(" + name + ") 经验：" + experience.
 Text recordListLine(std::string_view fileBytes, WidePosition recordStart);

@@ -49,6 +49,18 @@ std::optional<ByteString> fillNewBytes(std::size_t size, Fill fill) {
 // write it. Empty optional on any failure, with the reason in `error`.
 std::optional<ByteString> readWholeFile(const std::filesystem::path& path, IoError& error);
 
+// A file read piece by piece, where holding it whole is not needed. Others may read it meanwhile
+// but not write it.
+struct InputFile {
+    std::intptr_t handle = -1;
+    std::uint64_t size = 0;
+};
+bool openInput(InputFile& file, const std::filesystem::path& path, IoError& error);
+// Up to `size` bytes from `offset`; fewer only at the end of the file. Empty on failure.
+std::optional<std::size_t> readAt(InputFile& file, std::uint64_t offset, char* data, std::size_t size,
+                                  IoError& error);
+void closeInput(InputFile& file);
+
 // A file being written: bytes go to a temporary file beside the target, which takes the target's
 // place only on commit. Until then the target is untouched.
 struct AtomicFile {

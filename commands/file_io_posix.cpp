@@ -89,6 +89,47 @@ std::optional<ByteString> readWholeFile(const std::filesystem::path& path, IoErr
     return bytes;
 }
 
+bool openInput(InputFile& file, const std::filesystem::path& path, IoError& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = systemError(IoError::Step::open, errno);
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        error = systemError(IoError::Step::read, S_ISDIR(info.st_mode) ? EISDIR : errno);
+    } else if (static_cast<std::uint64_t>(info.st_size) > MAX_FILE_SIZE) {
+        error = {IoError::Step::tooLarge, EFBIG, std::strerror(EFBIG)};
+    } else {
+        file = {fd, static_cast<std::uint64_t>(info.st_size)};
+        return true;
+    }
+    ::close(fd);
+    return false;
+}
+
+std::optional<std::size_t> readAt(InputFile& file, std::uint64_t offset, char* data, std::size_t size,
+                                  IoError& error) {
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::pread(static_cast<int>(file.handle), data + got, size - got,
+                                  static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = systemError(IoError::Step::read, errno);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
+void closeInput(InputFile& file) {
+    if (file.handle >= 0) ::close(static_cast<int>(file.handle));
+    file.handle = -1;
+}
+
 bool beginAtomicWrite(AtomicFile& file, const std::filesystem::path& target) {
     file.target = resolvedTarget(target);
     struct stat existing {};

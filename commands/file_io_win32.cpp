@@ -108,6 +108,51 @@ std::optional<ByteString> readWholeFile(const std::filesystem::path& path, IoErr
     return bytes;
 }
 
+bool openInput(InputFile& file, const std::filesystem::path& path, IoError& error) {
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        error = systemError(IoError::Step::open);
+        return false;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle, &size)) {
+        error = systemError(IoError::Step::read);
+    } else if (static_cast<std::uint64_t>(size.QuadPart) > MAX_FILE_SIZE) {
+        error = systemError(IoError::Step::tooLarge, ERROR_FILE_TOO_LARGE);
+    } else {
+        file = {reinterpret_cast<std::intptr_t>(handle), static_cast<std::uint64_t>(size.QuadPart)};
+        return true;
+    }
+    CloseHandle(handle);
+    return false;
+}
+
+std::optional<std::size_t> readAt(InputFile& file, std::uint64_t offset, char* data, std::size_t size,
+                                  IoError& error) {
+    std::size_t got = 0;
+    while (got < size) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset + got);
+        at.OffsetHigh = static_cast<DWORD>((offset + got) >> 32);
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - got, READ_CHUNK));
+        DWORD n = 0;
+        if (!ReadFile(reinterpret_cast<HANDLE>(file.handle), data + got, chunk, &n, &at)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) break;
+            error = systemError(IoError::Step::read);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        got += n;
+    }
+    return got;
+}
+
+void closeInput(InputFile& file) {
+    if (file.handle != -1) CloseHandle(reinterpret_cast<HANDLE>(file.handle));
+    file.handle = -1;
+}
+
 bool beginAtomicWrite(AtomicFile& file, const std::filesystem::path& target) {
     file.target = target;
     // A folder is never replaced (Wine's ReplaceFileW would move it aside); Windows itself

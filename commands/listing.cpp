@@ -10,10 +10,10 @@ TableLocation locateTable(std::string_view fileBytes) {
     return {start, readInt32Field(fileBytes, countFieldPosition(start))};
 }
 
-std::int64_t recordsToWalk(std::string_view fileBytes, Position tableStart, std::int32_t recordCount) {
+std::int64_t recordsToWalk(std::uint64_t fileSize, Position tableStart, std::int32_t recordCount) {
     if (tableStart < 1 || recordCount <= 0) return 0;
     const auto firstOffset = static_cast<std::int64_t>(tableStart) - 1;
-    const auto bytesFromTable = static_cast<std::int64_t>(fileBytes.size()) - firstOffset;
+    const auto bytesFromTable = static_cast<std::int64_t>(fileSize) - firstOffset;
     if (bytesFromTable <= 0) return 0;
     const std::int64_t recordsStarted = (bytesFromTable + RECORD_STRIDE - 1) / RECORD_STRIDE;
     return std::min<std::int64_t>(recordCount, recordsStarted);

@@ -57,7 +57,7 @@ def main():
                               b"3.40282357e38", b"0." + b"0" * 60 + b"1"]):
         write("scale_factor_fuzz", "text-%02d" % i, text)
 
-    for name, factor, data in [
+    for chunk, (name, factor, data) in enumerate([
         ("three-records", b"0.7", data_file(3, [10, 100, 300000000])),
         ("cut-experience", b"2", data_file(5, [10, 300], cut=250)),
         ("cut-name", b"1.5", data_file(5, [10, 300], cut=11)),
@@ -65,8 +65,9 @@ def main():
         ("negative-count", b"2", data_file(-1, [10, 20])),
         ("no-marker", b"2", b"\x02" + bytes(1000)),
         ("marker-at-start", b"1e39", MARKER + bytes(600)),
-    ]:
-        write("pipeline_fuzz", name, bytes([len(factor)]) + factor + data)
+    ]):
+        # The first four bytes choose the chunk size of the piecewise reading.
+        write("pipeline_fuzz", name, struct.pack("<I", 60 + 97 * chunk) + bytes([len(factor)]) + factor + data)
 
 
 if __name__ == "__main__":

@@ -1,10 +1,12 @@
 // Open, list and scale an arbitrary file with an arbitrary factor text. The saved bytes may differ
 // from the opened ones only in the experience fields of walked records, each holding the scaled
-// value, and the copy grows only by the missing bytes of a last field cut by the end.
+// value, and the copy grows only by the missing bytes of a last field cut by the end. Working
+// through the file chunk by chunk, as the command-line tool does, gives the same lines and bytes.
 #include <cstdlib>
 #include <string>
 
 #include "commands/editor.h"
+#include "commands/streamed.h"
 #include "tests/fuzz/fuzz_input.h"
 
 using namespace expscale;
@@ -25,6 +27,7 @@ std::string render(const WorkingCopy& copy) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzzing::FuzzInput input{{reinterpret_cast<const char*>(data), size}};
+    const std::size_t chunk = 1 + static_cast<std::uint16_t>(input.takeInt32()) % 700;
     const std::string factorText(input.takeShortRun());
     std::string file(input.rest);
     if (!file.empty() && (file[0] & 1)) {  // most inputs get a table, somewhere
@@ -57,5 +60,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int j = 0; j < 4; ++j) expected[field + j] = static_cast<char>(value >> (8 * j));
     }
     check(saved == expected);
+
+    const ByteSource source{file.size(), [&file](std::uint64_t offset, char* out, std::size_t n) {
+                                const std::string_view run = clampedRun(file, offset + 1, n);
+                                std::copy(run.begin(), run.end(), out);
+                                return std::optional<std::size_t>(run.size());
+                            }};
+    const std::optional<TableRegion> region = readTableRegion(source, chunk);
+    check(region && region->table.tableStart == table.tableStart);
+    check(region->table.tableStart == NO_TABLE || region->table.recordCount == table.recordCount);
+    check(recordsToWalk(region->records, 1, region->table.recordCount) == walked);
+    for (std::int64_t i = 0; i < walked; ++i) {
+        check(recordListLine(region->records, 1 + i * RECORD_STRIDE) ==
+              recordListLine(file, table.tableStart + i * RECORD_STRIDE));
+    }
+    std::string streamed;
+    emitScaledFile(source, *region, factor, [&](std::string_view piece) { streamed += piece; }, chunk);
+    check(streamed == saved);
     return 0;
 }
