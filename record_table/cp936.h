@@ -14,10 +14,14 @@ std::string utf16ToCp936(std::u16string_view units);
 // Code page 936 to UTF-16 as MultiByteToWideChar(936, 0, ...) gives it.
 std::u16string cp936ToUtf16(std::string_view bytes);
 
-// UTF-8 and UTF-16; invalid input becomes U+FFFD.
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
 std::string utf16ToUtf8(std::u16string_view units);
+
+// UTF-8 to UTF-16; each maximal subpart of an ill-formed sequence becomes one U+FFFD.
 std::u16string utf8ToUtf16(std::string_view bytes);
+
+// Code page 936 to UTF-8 and back, through UTF-16 with the conversions above.
 std::string cp936ToUtf8(std::string_view bytes);
-std::string utf8ToCp936(std::string_view bytes);
+std::string utf8ToCp936(std::string_view text);
 
 }  // namespace expscale

@@ -294,7 +294,13 @@ TEST_F(GuiTest, OpeningListsEveryRecordAndCancellingChangesNothing) {
         write(std::filesystem::path(L"数据 \u0E01") / L"怪物.data", buildDataFile(LISTED_RECORDS));
     start();
     ASSERT_TRUE(bringToFront(program_.window));
-    ASSERT_NO_FATAL_FAILURE(openFile(file));
+    HWND first = showOpenDialog();
+    ASSERT_NE(first, nullptr) << "the open dialog did not appear";
+    EXPECT_EQ(windowText(fileNameBox(first)), L"elements.data");
+    HWND types = GetDlgItem(first, 0x470);
+    EXPECT_EQ(SendMessageW(types, CB_GETCOUNT, 0, 0), 1) << "one file type";
+    EXPECT_EQ(windowText(types), L"elements.data");
+    ASSERT_NO_FATAL_FAILURE(confirmAndWait(first, file));
 
     EXPECT_EQ(windowText(control(Control::编辑框1)), throughCodePage936(file.wstring()));
     std::vector<std::wstring> expected = {listLine(u"透明怪", 100)};
@@ -310,7 +316,9 @@ TEST_F(GuiTest, OpeningListsEveryRecordAndCancellingChangesNothing) {
     pressKey(VK_SPACE);
     HWND dialog = waitForDialog(program_, program_.window);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_NE(windowText(fileNameBox(dialog)).find(L"怪物.data"), std::wstring::npos);
+    // The dialog opens the chosen file's folder and offers its name there.
+    EXPECT_EQ(windowText(fileNameBox(dialog)), file.filename().wstring());
+    EXPECT_EQ(windowText(GetDlgItem(dialog, 0x471)), file.parent_path().filename().wstring());
     EXPECT_FALSE(IsWindowEnabled(program_.window));
     pressDialogButton(dialog, IDCANCEL);
     ASSERT_TRUE(waitUntilGone(dialog));
@@ -361,6 +369,8 @@ TEST_F(GuiTest, SavingScalesIntoAnExistingFileOnlyAfterAskingAndRefusesMissingNa
     clickButton(control(Control::按钮2));
     HWND dialog = waitForDialog(program_, program_.window);
     ASSERT_NE(dialog, nullptr) << "the save dialog did not appear";
+    // The save component keeps its own name, apart from the open dialog's.
+    EXPECT_EQ(windowText(fileNameBox(dialog)), L"elements.data");
 
     // A name that does not exist is refused inside the dialog, which stays open.
     enterFileName(dialog, missing);
@@ -399,6 +409,7 @@ TEST_F(GuiTest, SavingScalesIntoAnExistingFileOnlyAfterAskingAndRefusesMissingNa
     clickButton(control(Control::按钮2));
     dialog = waitForDialog(program_, program_.window);
     ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(windowText(fileNameBox(dialog)), L"目标.data");
     pressDialogButton(dialog, IDCANCEL);
     ASSERT_TRUE(waitUntilGone(dialog));
     ASSERT_TRUE(waitUntilIdle(program_));
