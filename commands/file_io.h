@@ -81,6 +81,12 @@ bool commitAtomicWrite(AtomicFile& file);
 // Closes and removes the temporary file; the target is untouched.
 void abandonAtomicWrite(AtomicFile& file);
 
+// Shared by the platforms' halves of the atomic write: the buffer size, the flush of the buffer,
+// and the unbuffered write each platform provides (on failure it marks the file failed).
+inline constexpr std::size_t WRITE_BUFFER_SIZE = 1u << 20;
+bool flushWriteBuffer(AtomicFile& file);
+bool writeThrough(AtomicFile& file, std::string_view bytes);
+
 // The path as UTF-16, for showing it (converted further to code page 936 by the callers).
 std::u16string pathToUtf16(const std::filesystem::path& path);
 

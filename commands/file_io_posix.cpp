@@ -12,25 +12,8 @@ namespace expscale {
 
 namespace {
 
-constexpr std::size_t WRITE_BUFFER_SIZE = 1u << 20;
-
 IoError systemError(IoError::Step step, int code) {
     return {step, code, std::strerror(code)};
-}
-
-std::optional<std::size_t> readAll(int fd, char* data, std::size_t size, IoError& error) {
-    std::size_t got = 0;
-    while (got < size) {
-        const ssize_t n = ::read(fd, data + got, size - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = systemError(IoError::Step::read, errno);
-            return std::nullopt;
-        }
-        if (n == 0) break;  // the file shrank: what arrived is the content
-        got += static_cast<std::size_t>(n);
-    }
-    return got;
 }
 
 bool writeAll(int fd, std::string_view bytes, IoError& error) {
@@ -46,13 +29,6 @@ bool writeAll(int fd, std::string_view bytes, IoError& error) {
     return true;
 }
 
-bool flushBuffer(AtomicFile& file) {
-    if (file.failed) return false;
-    file.failed = !writeAll(static_cast<int>(file.handle), file.buffer, file.error);
-    file.buffer.clear();
-    return !file.failed;
-}
-
 // A symbolic link is followed, so the file it points at is replaced and the link stays.
 std::filesystem::path resolvedTarget(const std::filesystem::path& target) {
     std::error_code ec;
@@ -61,33 +37,6 @@ std::filesystem::path resolvedTarget(const std::filesystem::path& target) {
 }
 
 }  // namespace
-
-std::optional<ByteString> readWholeFile(const std::filesystem::path& path, IoError& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = systemError(IoError::Step::open, errno);
-        return std::nullopt;
-    }
-    std::optional<ByteString> bytes;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        error = systemError(IoError::Step::read, errno);
-    } else if (S_ISDIR(info.st_mode)) {
-        error = systemError(IoError::Step::read, EISDIR);
-    } else if (static_cast<std::uint64_t>(info.st_size) > MAX_FILE_SIZE) {
-        error = {IoError::Step::tooLarge, EFBIG, std::strerror(EFBIG)};
-    } else {
-        try {
-            bytes = fillNewBytes(static_cast<std::size_t>(info.st_size),
-                                 [&](char* data, std::size_t size) { return readAll(fd, data, size, error); });
-        } catch (const std::bad_alloc&) {
-            error = systemError(IoError::Step::read, ENOMEM);
-            bytes.reset();
-        }
-    }
-    ::close(fd);
-    return bytes;
-}
 
 bool openInput(InputFile& file, const std::filesystem::path& path, IoError& error) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -149,7 +98,6 @@ bool beginAtomicWrite(AtomicFile& file, const std::filesystem::path& target) {
     }
     file.handle = fd;
     file.temporary = pattern;
-    file.buffer.reserve(WRITE_BUFFER_SIZE);
     // The new file takes the replaced file's permissions; a new one gets the usual ones.
     struct stat info {};
     if (::stat(file.target.c_str(), &info) == 0) {
@@ -162,19 +110,8 @@ bool beginAtomicWrite(AtomicFile& file, const std::filesystem::path& target) {
     return true;
 }
 
-bool appendBytes(AtomicFile& file, std::string_view bytes) {
-    if (file.failed) return false;
-    if (file.buffer.size() + bytes.size() > WRITE_BUFFER_SIZE && !flushBuffer(file)) return false;
-    if (bytes.size() >= WRITE_BUFFER_SIZE) {
-        file.failed = !writeAll(static_cast<int>(file.handle), bytes, file.error);
-        return !file.failed;
-    }
-    file.buffer.append(bytes);
-    return true;
-}
-
 bool commitAtomicWrite(AtomicFile& file) {
-    if (!flushBuffer(file)) {
+    if (!flushWriteBuffer(file)) {
         abandonAtomicWrite(file);
         return false;
     }
@@ -200,6 +137,11 @@ bool commitAtomicWrite(AtomicFile& file) {
         ::close(dir);
     }
     return true;
+}
+
+bool writeThrough(AtomicFile& file, std::string_view bytes) {
+    file.failed = !writeAll(static_cast<int>(file.handle), bytes, file.error);
+    return !file.failed;
 }
 
 void abandonAtomicWrite(AtomicFile& file) {

@@ -7,7 +7,6 @@ namespace expscale {
 
 namespace {
 
-constexpr std::size_t WRITE_BUFFER_SIZE = 1u << 20;
 constexpr DWORD READ_CHUNK = 64u << 20;
 
 std::string systemMessage(DWORD code) {
@@ -27,21 +26,6 @@ IoError systemError(IoError::Step step, DWORD code = GetLastError()) {
     return {step, static_cast<int>(code), systemMessage(code)};
 }
 
-std::optional<std::size_t> readAll(HANDLE handle, char* data, std::size_t size, IoError& error) {
-    std::size_t got = 0;
-    while (got < size) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - got, READ_CHUNK));
-        DWORD n = 0;
-        if (!ReadFile(handle, data + got, chunk, &n, nullptr)) {
-            error = systemError(IoError::Step::read);
-            return std::nullopt;
-        }
-        if (n == 0) break;  // the file shrank: what arrived is the content
-        got += n;
-    }
-    return got;
-}
-
 HANDLE handleOf(const AtomicFile& file) { return reinterpret_cast<HANDLE>(file.handle); }
 
 bool writeAll(HANDLE handle, std::string_view bytes, IoError& error) {
@@ -55,13 +39,6 @@ bool writeAll(HANDLE handle, std::string_view bytes, IoError& error) {
         bytes.remove_prefix(written);
     }
     return true;
-}
-
-bool flushBuffer(AtomicFile& file) {
-    if (file.failed) return false;
-    file.failed = !writeAll(handleOf(file), file.buffer, file.error);
-    file.buffer.clear();
-    return !file.failed;
 }
 
 // A name beside the target that no other save is using at the same moment.
@@ -80,33 +57,6 @@ HANDLE createTemporaryBeside(AtomicFile& file) {
 }
 
 }  // namespace
-
-std::optional<ByteString> readWholeFile(const std::filesystem::path& path, IoError& error) {
-    // Others may read the file meanwhile but not write it.
-    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        error = systemError(IoError::Step::open);
-        return std::nullopt;
-    }
-    std::optional<ByteString> bytes;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(handle, &size)) {
-        error = systemError(IoError::Step::read);
-    } else if (static_cast<std::uint64_t>(size.QuadPart) > MAX_FILE_SIZE) {
-        error = systemError(IoError::Step::tooLarge, ERROR_FILE_TOO_LARGE);
-    } else {
-        try {
-            bytes = fillNewBytes(static_cast<std::size_t>(size.QuadPart),
-                                 [&](char* data, std::size_t n) { return readAll(handle, data, n, error); });
-        } catch (const std::bad_alloc&) {
-            error = systemError(IoError::Step::read, ERROR_NOT_ENOUGH_MEMORY);
-            bytes.reset();
-        }
-    }
-    CloseHandle(handle);
-    return bytes;
-}
 
 bool openInput(InputFile& file, const std::filesystem::path& path, IoError& error) {
     const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -171,23 +121,11 @@ bool beginAtomicWrite(AtomicFile& file, const std::filesystem::path& target) {
         return false;
     }
     file.handle = reinterpret_cast<std::intptr_t>(handle);
-    file.buffer.reserve(WRITE_BUFFER_SIZE);
-    return true;
-}
-
-bool appendBytes(AtomicFile& file, std::string_view bytes) {
-    if (file.failed) return false;
-    if (file.buffer.size() + bytes.size() > WRITE_BUFFER_SIZE && !flushBuffer(file)) return false;
-    if (bytes.size() >= WRITE_BUFFER_SIZE) {
-        file.failed = !writeAll(handleOf(file), bytes, file.error);
-        return !file.failed;
-    }
-    file.buffer.append(bytes);
     return true;
 }
 
 bool commitAtomicWrite(AtomicFile& file) {
-    if (!flushBuffer(file)) {
+    if (!flushWriteBuffer(file)) {
         abandonAtomicWrite(file);
         return false;
     }
@@ -213,6 +151,11 @@ bool commitAtomicWrite(AtomicFile& file) {
         return false;
     }
     return true;
+}
+
+bool writeThrough(AtomicFile& file, std::string_view bytes) {
+    file.failed = !writeAll(handleOf(file), bytes, file.error);
+    return !file.failed;
 }
 
 void abandonAtomicWrite(AtomicFile& file) {

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "commands/editor.h"
-#include "tests/commands/fake_window.h"
+#include "tests/commands/editor_fixture.h"
 #include "tests/support/data_file.h"
-#include "tests/support/temp_folder.h"
 
 #if !defined(_WIN32)
 #include <sys/resource.h>
@@ -26,23 +25,7 @@ std::string line(const std::string& name, std::int32_t experience) {
     return "(" + name + EXPERIENCE_LABEL + std::to_string(experience);
 }
 
-class EditorTest : public testing::TempFolderTest {
-protected:
-    void SetUp() override {
-        TempFolderTest::SetUp();
-        fakeWindow = {};
-        editorState = {};
-    }
-    void open(const std::filesystem::path& file) {
-        fakeWindow.answers[FileDialog::通用对话框1].push_back(file);
-        onOpenFile();
-    }
-    void save(const std::string& factor, const std::filesystem::path& target) {
-        fakeWindow.editTexts[Control::编辑框2] = factor;
-        fakeWindow.answers[FileDialog::通用对话框2].push_back(target);
-        onBatchModifySave();
-    }
-};
+using EditorTest = testing::EditorFixture;
 
 TEST_F(EditorTest, OpenListsEveryRecordWithItsNameAndExperience) {
     const std::u16string thirtyTwo(32, u'\u72FC');  // "狼" × 32, no zero unit in the field

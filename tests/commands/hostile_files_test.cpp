@@ -5,9 +5,8 @@
 #include <fstream>
 
 #include "commands/editor.h"
-#include "tests/commands/fake_window.h"
+#include "tests/commands/editor_fixture.h"
 #include "tests/support/data_file.h"
-#include "tests/support/temp_folder.h"
 
 namespace expscale {
 namespace {
@@ -16,23 +15,7 @@ using testing::buildDataFile;
 using testing::DataFileLayout;
 using testing::fakeWindow;
 
-class HostileFileTest : public testing::TempFolderTest {
-protected:
-    void SetUp() override {
-        TempFolderTest::SetUp();
-        fakeWindow = {};
-        editorState = {};
-    }
-    void open(const std::filesystem::path& file) {
-        fakeWindow.answers[FileDialog::通用对话框1].push_back(file);
-        onOpenFile();
-    }
-    void save(const std::string& factor, const std::filesystem::path& target) {
-        fakeWindow.editTexts[Control::编辑框2] = factor;
-        fakeWindow.answers[FileDialog::通用对话框2].push_back(target);
-        onBatchModifySave();
-    }
-};
+using HostileFileTest = testing::EditorFixture;
 
 TEST_F(HostileFileTest, LastRecordCutAtEveryLength) {
     const DataFileLayout layout{.before = "h", .count = 2, .after = ""};
