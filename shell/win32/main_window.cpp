@@ -202,8 +202,9 @@ bool registerMainWindowClass(HINSTANCE instance) {
     return RegisterClassExW(&windowClass) != 0;
 }
 
-void releaseMainWindowResources(HINSTANCE instance) {
-    UnregisterClassW(MAIN_WINDOW_CLASS, instance);
+void unregisterMainWindowClass(HINSTANCE instance) { UnregisterClassW(MAIN_WINDOW_CLASS, instance); }
+
+void releaseMainWindowIcons() {
     for (HICON* icon : {&state.largeIcon, &state.smallIcon}) {
         if (*icon) DestroyIcon(*icon);
         *icon = nullptr;

@@ -25,8 +25,10 @@ constexpr int controlId(Control control) { return 101 + static_cast<int>(control
 
 // Registers the window class ("prepares the window definitions"); false when the system refuses.
 bool registerMainWindowClass(HINSTANCE instance);
-// Discards what registerMainWindowClass prepared and the icons the window used.
-void releaseMainWindowResources(HINSTANCE instance);
+// Discards what registerMainWindowClass prepared.
+void unregisterMainWindowClass(HINSTANCE instance);
+// Releases the icons the window was given.
+void releaseMainWindowIcons();
 
 // Creates MainWindow with its controls, shows it centred and active, focus on 列表框1.
 // False when the window or one of its controls cannot be created.

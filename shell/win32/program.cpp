@@ -96,11 +96,12 @@ std::int32_t runProgram() {
 }
 
 void shutDown(std::int32_t exitCode) {
-    releaseMainWindowResources(GetModuleHandleW(nullptr));
+    unregisterMainWindowClass(GetModuleHandleW(nullptr));  // fails harmlessly while it still exists
     if (ExitCleanup routine = exitCleanup) {
         routine();
         exitCleanup = nullptr;
     }
+    releaseMainWindowIcons();
     OleUninitialize();
     ExitProcess(static_cast<UINT>(exitCode));
 }

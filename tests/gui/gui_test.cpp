@@ -486,6 +486,43 @@ TEST_F(GuiTest, LargeFilesFillTheWholeList) {
     }
 }
 
+// ---------------------------------------------------------------------------------------------
+
+std::wstring versionString(const std::vector<char>& info, const wchar_t* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueW(info.data(), key.c_str(), &value, &length) || length == 0) return {};
+    return static_cast<const wchar_t*>(value);
+}
+
+TEST(ProgramFile, CarriesItsVersionIconAndTheCommonControlsManifest) {
+    const std::wstring exe = programPaths().real.wstring();
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
+    ASSERT_GT(size, 0u) << "no version resource";
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, size, info.data()));
+    void* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", &fixed, &length));
+    const auto* version = static_cast<const VS_FIXEDFILEINFO*>(fixed);
+    EXPECT_EQ(version->dwFileVersionMS, static_cast<DWORD>(MAKELONG(EXPSCALE_VERSION_MINOR, EXPSCALE_VERSION_MAJOR)));
+    EXPECT_EQ(version->dwFileType, static_cast<DWORD>(VFT_APP));
+    EXPECT_EQ(versionString(info, L"ProductVersion"), EXPSCALE_VERSION);
+    EXPECT_EQ(versionString(info, L"OriginalFilename"), L"expscale-gui.exe");
+
+    HMODULE image = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(image, nullptr);
+    EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), RT_GROUP_ICON), nullptr);
+    HRSRC manifest = FindResourceW(image, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    ASSERT_NE(manifest, nullptr) << "no application manifest";
+    const std::string text(static_cast<const char*>(LockResource(LoadResource(image, manifest))),
+                           SizeofResource(image, manifest));
+    EXPECT_NE(text.find(R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")"), std::string::npos);
+    FreeLibrary(image);
+}
+
 }  // namespace
 }  // namespace expscale::gui
 
