@@ -1,5 +1,7 @@
 #include "tests/gui/gui_session.h"
 
+#include <winternl.h>
+
 #include <algorithm>
 
 #include "shell/win32/main_window.h"
@@ -75,13 +77,14 @@ ProgramPaths& programPaths() {
     return paths;
 }
 
-Program startProgram(const std::filesystem::path& exe) {
+Program startProgram(const std::filesystem::path& exe, const std::filesystem::path& workingFolder) {
     Program program;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+    const wchar_t* folder = workingFolder.empty() ? nullptr : workingFolder.c_str();
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &program.process)) {
+                        folder, &startup, &program.process)) {
         return program;
     }
     WaitForInputIdle(program.process.hProcess, 20000);
@@ -108,6 +111,27 @@ DWORD waitForExit(const Program& program, std::chrono::milliseconds timeout) {
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(program.process.hProcess, &code);
     return code;
+}
+
+std::wstring currentDirectoryOf(const Program& program) {
+    // x64 layouts: PEB.ProcessParameters at 0x20; its CurrentDirectory.DosPath at 0x38.
+    PROCESS_BASIC_INFORMATION basic{};
+    if (NtQueryInformationProcess(program.process.hProcess, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) {
+        return {};
+    }
+    const HANDLE process = program.process.hProcess;
+    const auto read = [process](const void* at, void* into, std::size_t size) {
+        return ReadProcessMemory(process, at, into, size, nullptr) != 0;
+    };
+    const char* parameters = nullptr;
+    UNICODE_STRING dosPath{};
+    if (!read(reinterpret_cast<const char*>(basic.PebBaseAddress) + 0x20, &parameters, sizeof parameters) ||
+        !read(parameters + 0x38, &dosPath, sizeof dosPath)) {
+        return {};
+    }
+    std::wstring path(dosPath.Length / sizeof(wchar_t), L'\0');
+    if (!read(dosPath.Buffer, path.data(), dosPath.Length)) return {};
+    return path;
 }
 
 HWND controlOf(const Program& program, Control control) {

@@ -28,12 +28,16 @@ struct Program {
     HWND window = nullptr;
 };
 
-// Starts the program and waits for its main window; window stays null when none appears.
-Program startProgram(const std::filesystem::path& exe);
+// Starts the program in `workingFolder` (the driver's own when empty) and waits for its main
+// window; window stays null when none appears.
+Program startProgram(const std::filesystem::path& exe, const std::filesystem::path& workingFolder = {});
 // Ends the program if it still runs and closes its handles.
 void stopProgram(Program& program);
 // The exit code once the process has ended, or STILL_ACTIVE after `timeout`.
 DWORD waitForExit(const Program& program, std::chrono::milliseconds timeout);
+
+// The current directory of the running program, read from its process parameters.
+std::wstring currentDirectoryOf(const Program& program);
 
 HWND controlOf(const Program& program, Control control);
 HWND focusOf(const Program& program);

@@ -124,6 +124,16 @@ const ControlLook CONTROL_LOOKS[] = {
     {Control::按钮2, L"Button", {8, 296, 224, 320}, L"批量修改保存", BUTTON_ON, BS_DEFPUSHBUTTON | WS_DISABLED},
 };
 
+TEST_F(GuiTest, StartsInItsOwnFolder) {
+    // Started from elsewhere, as from a shortcut with another working folder.
+    program_ = startProgram(programPaths().real, folder_);
+    ASSERT_NE(program_.window, nullptr);
+    std::wstring folder = currentDirectoryOf(program_);
+    if (folder.size() > 3 && folder.ends_with(L'\\')) folder.pop_back();
+    EXPECT_EQ(CompareStringOrdinal(folder.c_str(), -1, programPaths().real.parent_path().c_str(), -1, TRUE), CSTR_EQUAL)
+        << ::testing::PrintToString(folder);
+}
+
 TEST_F(GuiTest, WindowHasItsSizePlaceStylesAndControls) {
     start();
     HWND window = program_.window;
