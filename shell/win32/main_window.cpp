@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 
 #include "commands/editor.h"
 #include "record_table/cp936.h"
