@@ -1,6 +1,7 @@
 #include "commands/file_io.h"
 
 #include <cerrno>
+#include <new>
 #include <system_error>
 
 namespace expscale {
@@ -9,6 +10,16 @@ std::optional<ByteString> readWholeFile(const std::filesystem::path& path, IoErr
     InputFile file;
     if (!openInput(file, path, error)) return std::nullopt;
     std::optional<ByteString> bytes;
+    // A file too large for the memory at hand counts as unreadable. The window's allocator ends
+    // the program on a failed request instead of throwing, so the memory is asked for without
+    // failing first.
+    void* probe = ::operator new(static_cast<std::size_t>(file.size) + 1, std::nothrow);
+    if (!probe) {
+        error = {IoError::Step::read, ENOMEM, std::generic_category().message(ENOMEM)};
+        closeInput(file);
+        return std::nullopt;
+    }
+    ::operator delete(probe);
     try {
         bytes = fillNewBytes(static_cast<std::size_t>(file.size), [&](char* data, std::size_t size) {
             return readAt(file, 0, data, size, error);

@@ -4,6 +4,10 @@
 
 #include <fstream>
 
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
+
 #include "commands/editor.h"
 #include "tests/commands/editor_fixture.h"
 #include "tests/support/data_file.h"
@@ -100,6 +104,29 @@ TEST_F(HostileFileTest, FilesOfTwoGigabytesAndMoreAreNotOpened) {
     EXPECT_FALSE(readWholeFile(file, error));
     EXPECT_EQ(error.step, IoError::Step::tooLarge);
 }
+
+#if !defined(__SANITIZE_ADDRESS__)  // the address sanitizer needs far more address space
+TEST_F(HostileFileTest, AFileTooLargeForTheMemoryAtHandCountsAsUnreadable) {
+    open(write("small.data", buildDataFile({{u"", 10}})));
+    const auto file = path("large.data");
+    {
+        std::ofstream(file, std::ios::binary) << buildDataFile({{u"", 10}});
+    }
+    std::filesystem::resize_file(file, 1u << 30);  // sparse
+
+    rlimit saved{};
+    getrlimit(RLIMIT_AS, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 512u << 20;  // far more than the test uses, less than the file
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &small), 0);
+    open(file);
+    setrlimit(RLIMIT_AS, &saved);
+
+    EXPECT_TRUE(editorState.fileBytes.empty());
+    EXPECT_EQ(editorState.tableStart, NO_TABLE);
+    EXPECT_TRUE(fakeWindow.listItems.empty());
+}
+#endif
 #endif
 
 }  // namespace

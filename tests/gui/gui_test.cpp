@@ -464,6 +464,23 @@ TEST_F(GuiTest, FailedAllocationInACommandShowsTheErrorBoxAndEndsWithMinusOne) {
     EXPECT_EQ(folderContents(), std::set<std::filesystem::path>{L"elements.data"});
 }
 
+// A file too large for the memory at hand counts as unreadable: no error box, nothing listed.
+TEST_F(GuiTest, AFileTooLargeForTheMemoryOpensAsUnreadable) {
+    const std::filesystem::path small = write(L"small.data", buildDataFile(manyRecords(3)));
+    const std::filesystem::path large = write(L"large.data", buildDataFile(manyRecords(3)));
+    std::filesystem::resize_file(large, std::uintmax_t{1} << 30);  // sparse on the Linux side
+    start(programPaths().failing);
+    ASSERT_NO_FATAL_FAILURE(openFile(small));
+    ASSERT_EQ(SendMessageW(control(Control::列表框1), LB_GETCOUNT, 0, 0), 3);
+
+    ASSERT_NO_FATAL_FAILURE(openFile(large));
+    EXPECT_EQ(findDialog(program_, nullptr), nullptr) << "an error box was shown";
+    EXPECT_EQ(SendMessageW(control(Control::列表框1), LB_GETCOUNT, 0, 0), 0);
+    ASSERT_TRUE(bringToFront(program_.window));
+    pressKey(VK_ESCAPE);
+    EXPECT_EQ(waitForExit(program_, 10s), 0u);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 // Not a timed assertion: the times are printed for the record. The list must be complete.
