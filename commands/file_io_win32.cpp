@@ -137,13 +137,16 @@ bool commitAtomicWrite(AtomicFile& file) {
     }
     CloseHandle(handleOf(file));
     file.handle = -1;
-    // ReplaceFileW keeps the replaced file's attributes and security; a new target is a move.
-    const bool exists = GetFileAttributesW(file.target.c_str()) != INVALID_FILE_ATTRIBUTES;
-    const BOOL replaced =
-        exists ? ReplaceFileW(file.target.c_str(), file.temporary.c_str(), nullptr,
-                              REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
-                              nullptr, nullptr)
-               : MoveFileExW(file.temporary.c_str(), file.target.c_str(), MOVEFILE_WRITE_THROUGH);
+    // The new file takes the replaced one's attributes, then its place in one rename. (Wine's
+    // ReplaceFileW leaves a stray temporary file behind when it fails.)
+    const DWORD attributes = GetFileAttributesW(file.target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        SetFileAttributesW(file.temporary.c_str(),
+                           attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                         FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+    }
+    const BOOL replaced = MoveFileExW(file.temporary.c_str(), file.target.c_str(),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!replaced) {
         file.failed = true;
         file.error = systemError(IoError::Step::replace);

@@ -464,6 +464,40 @@ TEST_F(GuiTest, FailedAllocationInACommandShowsTheErrorBoxAndEndsWithMinusOne) {
     EXPECT_EQ(folderContents(), std::set<std::filesystem::path>{L"elements.data"});
 }
 
+// A save that cannot replace its target says why and leaves the target as it was.
+TEST_F(GuiTest, SavingOverAFileHeldOpenElsewhereShowsWhyAndKeepsIt) {
+    const std::filesystem::path source = write(L"elements.data", buildDataFile(manyRecords(3)));
+    const std::filesystem::path target = write(L"held.data", "held by another program");
+    // Another program has the target open and lets others only read it.
+    const HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    start();
+    ASSERT_NO_FATAL_FAILURE(openFile(source));
+    clickButton(control(Control::按钮2));
+    HWND dialog = waitForDialog(program_, program_.window);
+    ASSERT_NE(dialog, nullptr) << "the save dialog did not appear";
+    enterFileName(dialog, target);
+    HWND question = waitForDialog(program_, dialog);
+    ASSERT_NE(question, nullptr) << "no question before replacing the file";
+    pressDialogButton(question, IDYES);
+    ASSERT_TRUE(waitUntilGone(dialog));
+
+    HWND box = waitForDialog(program_, program_.window);
+    ASSERT_NE(box, nullptr) << "the failed save was not reported";
+    EXPECT_EQ(windowText(box), L"错误");
+    EXPECT_NE(messageBoxText(box).find(L"held.data"), std::wstring::npos) << "the box names no file";
+    pressDialogButton(box, IDOK);
+    ASSERT_TRUE(waitUntilGone(box));
+    CloseHandle(held);
+
+    EXPECT_EQ(read(target), "held by another program");
+    EXPECT_EQ(folderContents(), (std::set<std::filesystem::path>{L"elements.data", L"held.data"}));
+    PostMessageW(program_.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(waitForExit(program_, 10s), 0u);
+}
+
 // A file too large for the memory at hand counts as unreadable: no error box, nothing listed.
 TEST_F(GuiTest, AFileTooLargeForTheMemoryOpensAsUnreadable) {
     const std::filesystem::path small = write(L"small.data", buildDataFile(manyRecords(3)));
