@@ -5,7 +5,13 @@
 #include "tests/support/data_file.h"
 
 #if !defined(_WIN32)
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <csignal>
 #endif
 
@@ -233,6 +239,33 @@ TEST_F(EditorTest, AWriteThatFailsPartWayLeavesTheOldFileWhole) {
     EXPECT_EQ(read(target), "the old content");
     ASSERT_EQ(fakeWindow.errorBoxes.size(), 1u);
     EXPECT_EQ(entries(), (std::vector<std::string>{"elements.data", "out.data"}));
+}
+
+// Makes a folder refuse new files, or lets it take them again. Permission bits do not stop root
+// (CI runs as root), the immutable flag does.
+bool setFolderWritable(const std::filesystem::path& folder, bool writable) {
+    if (geteuid() != 0) return ::chmod(folder.c_str(), writable ? 0755 : 0555) == 0;
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = writable ? flags & ~FS_IMMUTABLE_FL : flags | FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0) ::close(fd);
+    return done;
+}
+
+TEST_F(EditorTest, ASaveIntoAFolderThatTakesNoNewFilesLeavesTheTarget) {
+    open(write("elements.data", buildDataFile({{u"", 10}})));
+    std::filesystem::create_directories(path("locked"));
+    const auto target = path("locked") / "out.data";
+    std::ofstream(target, std::ios::binary) << "the old content";
+    ASSERT_TRUE(setFolderWritable(path("locked"), false)) << "cannot lock the folder";
+    save("2", target);
+    ASSERT_TRUE(setFolderWritable(path("locked"), true));
+
+    EXPECT_EQ(read(target), "the old content");
+    ASSERT_EQ(fakeWindow.errorBoxes.size(), 1u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path("locked")), {}), 1);
 }
 #endif
 
