@@ -22,6 +22,8 @@ std::u16string utf8ToUtf16(std::string_view bytes);
 
 // Code page 936 to UTF-8 and back, through UTF-16 with the conversions above.
 std::string cp936ToUtf8(std::string_view bytes);
+// The same, appended to `out`.
+void cp936ToUtf8(std::string_view bytes, std::string& out);
 std::string utf8ToCp936(std::string_view text);
 
 }  // namespace expscale

@@ -24,6 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (decoded.size() > bytes.size()) std::abort();
 
     const std::string utf8 = cp936ToUtf8(bytes);
+    if (utf8 != utf16ToUtf8(decoded)) std::abort();
+    std::string appended = "(";
+    cp936ToUtf8(bytes, appended);
+    if (appended != "(" + utf8) std::abort();
     (void)utf8ToCp936(utf8);
     (void)utf8ToUtf16(bytes);
     (void)utf16ToUtf8(units);

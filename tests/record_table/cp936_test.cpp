@@ -195,5 +195,18 @@ TEST(Utf8, ToAndFromCp936) {
     EXPECT_EQ(cp936ToUtf8("a\x81"), "a?");
 }
 
+TEST(Utf8, FromCp936AppendsToWhatIsThere) {
+    std::string out = "(";
+    cp936ToUtf8("\xCD\xB8\xC3\xF7\xB9\xD6", out);
+    EXPECT_EQ(out, "(透明怪");
+    // A long text of pairs and single bytes, appended after the first.
+    std::string text;
+    for (int i = 0; i < 300; ++i) text += i % 2 ? "\xCD\xB8" : "a";
+    std::string expected = "(透明怪";
+    for (int i = 0; i < 300; ++i) expected += i % 2 ? "透" : "a";
+    cp936ToUtf8(text, out);
+    EXPECT_EQ(out, expected);
+}
+
 }  // namespace
 }  // namespace expscale
