@@ -95,8 +95,9 @@ ByteSource sourceOf(DataFile& file) {
             }};
 }
 
-// Opens FILE and reads its table; on failure says why, closes it and gives false.
-bool openDataFile(const std::filesystem::path& path, DataFile& file) {
+// Opens FILE and finds its table, reading its records too when `withRecords`; on failure says
+// why, closes it and gives false.
+bool openDataFile(const std::filesystem::path& path, DataFile& file, bool withRecords = true) {
     IoError error;
     if (!openInput(file.input, path, error)) {
         reportFailure(path, readFailure(error));
@@ -105,7 +106,8 @@ bool openDataFile(const std::filesystem::path& path, DataFile& file) {
     std::string problem;
     if (file.input.size == 0) {
         problem = "the file is empty";
-    } else if (std::optional<TableRegion> region = readTableRegion(sourceOf(file))) {
+    } else if (std::optional<TableRegion> region = withRecords ? readTableRegion(sourceOf(file))
+                                                               : findTableRegion(sourceOf(file))) {
         file.region = std::move(*region);
         if (file.region.table.tableStart == NO_TABLE) problem = "no monster table in it (its marker was not found)";
     } else {
@@ -128,22 +130,43 @@ std::string shortest(float value) {
 
 }  // namespace
 
-int runList(const Invocation& invocation) {
-    DataFile file;
-    if (!openDataFile(invocation.file, file)) return EXIT_FAILED;
-    closeInput(file.input);  // the records are in memory now
+// Appends the list lines of the `count` records from position 1 of `batch` to `out`, writing it
+// out whenever it fills; false once writing failed.
+bool appendListLines(std::string_view batch, std::int64_t count, Encoding encoding,
+                     std::string& out) {
     constexpr std::size_t CHUNK = 1u << 16;
-    const std::int64_t records = recordsToWalk(file);
-    std::string out;
-    for (std::int64_t i = 0; i < records; ++i) {
-        const Text line = recordListLine(file.region.records, 1 + i * WidePosition{RECORD_STRIDE});
-        out += invocation.encoding == Encoding::gbk ? line : cp936ToUtf8(line);
+    for (std::int64_t i = 0; i < count; ++i) {
+        const Text line = recordListLine(batch, 1 + i * WidePosition{RECORD_STRIDE});
+        if (encoding == Encoding::gbk) {
+            out += line;
+        } else {
+            cp936ToUtf8(line, out);
+        }
         out += '\n';
         if (out.size() < CHUNK) continue;
-        if (!writeOutput(out)) break;
+        if (!writeOutput(out)) return false;
         out.clear();
     }
-    writeOutput(out);
+    return true;
+}
+
+// The records are read a batch at a time through one buffer, never all at once.
+int runList(const Invocation& invocation) {
+    DataFile file;
+    if (!openDataFile(invocation.file, file, false)) return EXIT_FAILED;
+    std::string out;
+    bool written = true;
+    const bool read = forEachRecordBatch(
+        sourceOf(file), file.region, [&](std::string_view batch, std::int64_t count) {
+            written = appendListLines(batch, count, invocation.encoding, out);
+            return written;
+        });
+    closeInput(file.input);
+    if (!read) {
+        reportFailure(invocation.file, readFailure(file.readError));
+        return EXIT_FAILED;
+    }
+    if (written) writeOutput(out);
     return finishWithOutput();
 }
 

@@ -1,5 +1,7 @@
 #include "commands/streamed.h"
 
+#include <cstring>
+
 namespace expscale {
 
 namespace {
@@ -10,47 +12,83 @@ constexpr std::size_t CARRIED = TABLE_MARKER_SIZE - 1 + RecordTable::COUNT_SIZE;
 
 std::optional<TableLocation> findTableInChunks(const ByteSource& source, std::size_t chunk,
                                                std::uint64_t& markerOffset) {
-    std::string window;
+    // One buffer for the whole search: the carried bytes move to its front, the next chunk after.
+    std::string window(CARRIED + chunk, '\0');
+    std::size_t carried = 0;
     std::uint64_t windowStart = 0;
-    while (windowStart + window.size() < source.size) {
-        const std::size_t carried = window.size();
-        window.resize(carried + chunk);
+    while (windowStart + carried < source.size) {
         const std::optional<std::size_t> got = source.readAt(windowStart + carried, window.data() + carried, chunk);
         if (!got) return std::nullopt;
-        window.resize(carried + *got);
-        const Position found = findTableStart(window);
+        const std::string_view seen(window.data(), carried + *got);
+        const Position found = findTableStart(seen);
         if (found != NO_TABLE) {
             markerOffset = windowStart + static_cast<std::uint64_t>(found) - 1;
             return TableLocation{static_cast<Position>(markerOffset + 1),
-                                 readInt32Field(window, countFieldPosition(found))};
+                                 readInt32Field(seen, countFieldPosition(found))};
         }
         if (*got == 0) break;  // the file shrank
-        const std::size_t keep = std::min(window.size(), CARRIED);
-        windowStart += window.size() - keep;
-        window.erase(0, window.size() - keep);
+        const std::size_t keep = std::min(seen.size(), CARRIED);
+        windowStart += seen.size() - keep;
+        std::memmove(window.data(), seen.data() + seen.size() - keep, keep);
+        carried = keep;
     }
     return TableLocation{};
 }
 
+// How many bytes from the first record the walked records reach, cut at the end of the file.
+std::uint64_t walkedLength(const ByteSource& source, const TableRegion& region) {
+    if (region.table.tableStart == NO_TABLE) return 0;
+    const std::int64_t walked =
+        recordsToWalk(source.size, region.table.tableStart, region.table.recordCount);
+    return std::min<std::uint64_t>(source.size - region.offset,
+                                   static_cast<std::uint64_t>(walked) * RECORD_STRIDE);
+}
+
 }  // namespace
 
-std::optional<TableRegion> readTableRegion(const ByteSource& source, std::size_t chunk) {
+std::optional<TableRegion> findTableRegion(const ByteSource& source, std::size_t chunk) {
     TableRegion region;
     const std::optional<TableLocation> table = findTableInChunks(source, chunk, region.offset);
     if (!table) return std::nullopt;
     region.table = *table;
-    if (table->tableStart == NO_TABLE) return region;
-
-    // Read as far as the walked records reach, and no further.
-    const std::int64_t walked = recordsToWalk(source.size, table->tableStart, table->recordCount);
-    const std::uint64_t length = std::min<std::uint64_t>(source.size - region.offset,
-                                                         static_cast<std::uint64_t>(walked) * RECORD_STRIDE);
-    std::optional<ByteString> records = fillNewBytes(length, [&](char* data, std::size_t n) {
-        return source.readAt(region.offset, data, n);
-    });
-    if (!records) return std::nullopt;
-    region.records = std::move(*records);
     return region;
+}
+
+std::optional<TableRegion> readTableRegion(const ByteSource& source, std::size_t chunk) {
+    std::optional<TableRegion> region = findTableRegion(source, chunk);
+    if (!region || region->table.tableStart == NO_TABLE) return region;
+    // Read as far as the walked records reach, and no further.
+    std::optional<ByteString> records = fillNewBytes(
+        walkedLength(source, *region),
+        [&](char* data, std::size_t n) { return source.readAt(region->offset, data, n); });
+    if (!records) return std::nullopt;
+    region->records = std::move(*records);
+    return region;
+}
+
+bool forEachRecordBatch(
+    const ByteSource& source, const TableRegion& region,
+    const std::function<bool(std::string_view batch, std::int64_t count)>& visit,
+    std::size_t batchBytes) {
+    const std::size_t perBatch =
+        std::max<std::size_t>(1, batchBytes / RECORD_STRIDE) * RECORD_STRIDE;
+    std::uint64_t length = walkedLength(source, region);
+    std::uint64_t offset = region.offset;
+    std::string buffer(static_cast<std::size_t>(std::min<std::uint64_t>(perBatch, length)), '\0');
+    while (length > 0) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(length, perBatch));
+        const std::optional<std::size_t> got = source.readAt(offset, buffer.data(), want);
+        if (!got) return false;
+        if (*got == 0) break;  // the file shrank
+        const std::int64_t count =
+            (static_cast<std::int64_t>(*got) + RECORD_STRIDE - 1) / RECORD_STRIDE;
+        if (!visit(std::string_view(buffer.data(), *got), count)) break;
+        if (*got < want) break;  // the file shrank; a record it cut was the last one
+        offset += *got;
+        length -= *got;
+    }
+    return true;
 }
 
 bool copyThrough(const ByteSource& source, std::uint64_t offset, std::uint64_t length,

@@ -33,6 +33,20 @@ struct TableRegion {
 // table.tableStart == NO_TABLE when the file holds no table.
 std::optional<TableRegion> readTableRegion(const ByteSource& source, std::size_t chunk = STREAM_CHUNK);
 
+// The same without reading the records: `records` stays empty.
+std::optional<TableRegion> findTableRegion(const ByteSource& source,
+                                           std::size_t chunk = STREAM_CHUNK);
+
+// The records readTableRegion would hold, read in batches of whole records (at least one, about
+// `batchBytes` in all) through one reused buffer. `visit(batch, count)` gets each batch, which
+// begins at a record and holds `count` records from position 1; only the last may be cut by the
+// end of the file, so each record reads as it does in the whole file. Stops early when visit
+// gives false. False when reading fails.
+bool forEachRecordBatch(
+    const ByteSource& source, const TableRegion& region,
+    const std::function<bool(std::string_view batch, std::int64_t count)>& visit,
+    std::size_t batchBytes = STREAM_CHUNK);
+
 // Hands bytes [offset, offset + length) of the source to `emit`, chunk by chunk.
 bool copyThrough(const ByteSource& source, std::uint64_t offset, std::uint64_t length,
                  const std::function<void(std::string_view)>& emit, std::size_t chunk = STREAM_CHUNK);

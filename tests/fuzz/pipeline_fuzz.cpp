@@ -1,7 +1,8 @@
 // Open, list and scale an arbitrary file with an arbitrary factor text. The saved bytes may differ
 // from the opened ones only in the experience fields of walked records, each holding the scaled
 // value, and the copy grows only by the missing bytes of a last field cut by the end. Working
-// through the file chunk by chunk, as the command-line tool does, gives the same lines and bytes.
+// through the file chunk by chunk, or its records batch by batch, as the command-line tool does,
+// gives the same lines and bytes.
 #include <cstdlib>
 #include <string>
 
@@ -74,6 +75,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(recordListLine(region->records, 1 + i * RECORD_STRIDE) ==
               recordListLine(file, table.tableStart + i * RECORD_STRIDE));
     }
+
+    // Batches of one to three records give the lines of the whole file, each once and in order.
+    const std::optional<TableRegion> found = findTableRegion(source, chunk);
+    check(found && found->table.tableStart == region->table.tableStart &&
+          found->offset == region->offset);
+    check(found->table.recordCount == region->table.recordCount && found->records.empty());
+    std::int64_t listed = 0;
+    const bool read = forEachRecordBatch(
+        source, *found,
+        [&](std::string_view batch, std::int64_t count) {
+            check(count >= 1 &&
+                  batch.size() > static_cast<std::size_t>((count - 1) * RECORD_STRIDE));
+            check(batch.size() <= static_cast<std::size_t>(count * RECORD_STRIDE));
+            for (std::int64_t i = 0; i < count; ++i, ++listed) {
+                check(listed < walked);
+                check(recordListLine(batch, 1 + i * RECORD_STRIDE) ==
+                      recordListLine(file, table.tableStart + listed * RECORD_STRIDE));
+            }
+            return true;
+        },
+        3 * chunk);
+    check(read && listed == walked);
+    int visits = 0;
+    forEachRecordBatch(
+        source, *found, [&](std::string_view, std::int64_t) { return ++visits, false; }, 3 * chunk);
+    check(visits == (walked > 0 ? 1 : 0));
+
     std::string streamed;
     emitScaledFile(source, *region, factor, [&](std::string_view piece) { streamed += piece; }, chunk);
     check(streamed == saved);
