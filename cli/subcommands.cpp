@@ -130,11 +130,8 @@ std::string shortest(float value) {
 
 }  // namespace
 
-// Appends the list lines of the `count` records from position 1 of `batch` to `out`, writing it
-// out whenever it fills; false once writing failed.
-bool appendListLines(std::string_view batch, std::int64_t count, Encoding encoding,
-                     std::string& out) {
-    constexpr std::size_t CHUNK = 1u << 16;
+// Appends the list lines of the `count` records from position 1 of `batch` to `out`.
+void appendListLines(std::string_view batch, std::int64_t count, Encoding encoding, std::string& out) {
     for (std::int64_t i = 0; i < count; ++i) {
         const Text line = recordListLine(batch, 1 + i * WidePosition{RECORD_STRIDE});
         if (encoding == Encoding::gbk) {
@@ -143,30 +140,26 @@ bool appendListLines(std::string_view batch, std::int64_t count, Encoding encodi
             cp936ToUtf8(line, out);
         }
         out += '\n';
-        if (out.size() < CHUNK) continue;
-        if (!writeOutput(out)) return false;
-        out.clear();
     }
-    return true;
 }
 
-// The records are read a batch at a time through one buffer, never all at once.
+// The records are read a batch at a time through one buffer, never all at once. The lines are
+// written only once every record has been read, so a file that fails part-way prints nothing.
 int runList(const Invocation& invocation) {
     DataFile file;
     if (!openDataFile(invocation.file, file, false)) return EXIT_FAILED;
     std::string out;
-    bool written = true;
     const bool read = forEachRecordBatch(
         sourceOf(file), file.region, [&](std::string_view batch, std::int64_t count) {
-            written = appendListLines(batch, count, invocation.encoding, out);
-            return written;
+            appendListLines(batch, count, invocation.encoding, out);
+            return true;
         });
     closeInput(file.input);
     if (!read) {
         reportFailure(invocation.file, readFailure(file.readError));
         return EXIT_FAILED;
     }
-    if (written) writeOutput(out);
+    writeOutput(out);
     return finishWithOutput();
 }
 
