@@ -12,10 +12,6 @@
 
 namespace expscale::cli {
 
-namespace {
-int outputError = 0;  // errno of the first failed write to standard output
-}
-
 // Arguments come from the wide command line, so the factor is converted from UTF-16 whatever the
 // console's code page.
 Text factorText(const Argument& argument) {
@@ -24,20 +20,6 @@ Text factorText(const Argument& argument) {
 
 std::string displayText(const std::filesystem::path& path) {
     return utf16ToUtf8(pathToUtf16(path));
-}
-
-bool writeOutput(std::string_view bytes) {
-    if (outputError != 0) return false;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size()) return true;
-    outputError = errno != 0 ? errno : EIO;
-    return false;
-}
-
-bool finishOutput(std::string& reason) {
-    if (outputError == 0 && std::fflush(stdout) != 0) outputError = errno != 0 ? errno : EIO;
-    if (outputError == 0) return true;
-    reason = std::strerror(outputError);
-    return false;
 }
 
 // A console shows UTF-16 text whatever its code page; a file or pipe gets UTF-8 bytes.

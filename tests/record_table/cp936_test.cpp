@@ -1,6 +1,7 @@
 // Code page 936 and UTF-8 conversions. Expected bytes are what the Windows converter gives
 // (tests/wine/cp936_oracle_test.cpp checks the converter against it exhaustively under Wine).
 #include "record_table/cp936.h"
+#include "tests/support/hex.h"
 
 #include <gtest/gtest.h>
 
@@ -12,25 +13,8 @@ namespace {
 
 using namespace std::string_literals;
 
-std::string hexBytes(std::string_view bytes) {
-    std::string out;
-    char buf[4];
-    for (unsigned char b : bytes) {
-        std::snprintf(buf, sizeof buf, "%02X ", b);
-        out += buf;
-    }
-    return out;
-}
-
-std::string hexUnits(std::u16string_view units) {
-    std::string out;
-    char buf[8];
-    for (char16_t u : units) {
-        std::snprintf(buf, sizeof buf, "%04X ", static_cast<unsigned>(u));
-        out += buf;
-    }
-    return out;
-}
+using testing::hexBytes;
+using testing::hexUnits;
 
 struct EncodeCase {
     const char* what;

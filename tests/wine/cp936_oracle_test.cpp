@@ -10,6 +10,7 @@
 #include <string>
 
 #include "record_table/cp936.h"
+#include "tests/support/hex.h"
 
 namespace expscale {
 namespace {
@@ -34,25 +35,8 @@ std::u16string systemDecode(std::string_view bytes) {
     return out;
 }
 
-std::string hexBytes(std::string_view bytes) {
-    std::string out;
-    char buf[4];
-    for (unsigned char b : bytes) {
-        std::snprintf(buf, sizeof buf, "%02X ", b);
-        out += buf;
-    }
-    return out;
-}
-
-std::string hexUnits(std::u16string_view units) {
-    std::string out;
-    char buf[8];
-    for (char16_t u : units) {
-        std::snprintf(buf, sizeof buf, "%04X ", static_cast<unsigned>(u));
-        out += buf;
-    }
-    return out;
-}
+using testing::hexBytes;
+using testing::hexUnits;
 
 // Checks many inputs and reports the first few that differ, rather than thousands of lines.
 class Mismatches {
