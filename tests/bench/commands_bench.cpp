@@ -36,6 +36,29 @@ const std::filesystem::path& outputFile() {
     return path;
 }
 
+ByteString readDataFile() {
+    IoError error;
+    return *readWholeFile(dataFile(), error);
+}
+
+// Every list line of the opened bytes, as the window adds them to its list.
+void listAll(std::string_view bytes) {
+    const TableLocation table = locateTable(bytes);
+    const std::int64_t records = recordsToWalk(bytes, table.tableStart, table.recordCount);
+    for (std::int64_t i = 0; i < records; ++i) {
+        benchmark::DoNotOptimize(recordListLine(bytes, table.tableStart + i * RECORD_STRIDE));
+    }
+}
+
+// The scaled copy of the opened bytes, as a save would write it.
+WorkingCopy scaleAll(std::string_view bytes) {
+    const TableLocation table = locateTable(bytes);
+    WorkingCopy copy;
+    setData(copy, bytes);
+    scaleRecords(copy, bytes, table.tableStart, table.recordCount, 1.5f);
+    return copy;
+}
+
 void BM_readFile(benchmark::State& state) {
     IoError error;
     dataFile();  // made once, outside the timing
@@ -44,52 +67,27 @@ void BM_readFile(benchmark::State& state) {
 BENCHMARK(BM_readFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_openAndList(benchmark::State& state) {
-    IoError error;
-    for (auto _ : state) {
-        const ByteString bytes = *readWholeFile(dataFile(), error);
-        const TableLocation table = locateTable(bytes);
-        const std::int64_t records = recordsToWalk(bytes, table.tableStart, table.recordCount);
-        for (std::int64_t i = 0; i < records; ++i) {
-            benchmark::DoNotOptimize(recordListLine(bytes, table.tableStart + i * RECORD_STRIDE));
-        }
-    }
+    for (auto _ : state) listAll(readDataFile());
 }
 BENCHMARK(BM_openAndList)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_listOnly(benchmark::State& state) {
-    IoError error;
-    const ByteString bytes = *readWholeFile(dataFile(), error);
-    const TableLocation table = locateTable(bytes);
-    for (auto _ : state) {
-        const std::int64_t records = recordsToWalk(bytes, table.tableStart, table.recordCount);
-        for (std::int64_t i = 0; i < records; ++i) {
-            benchmark::DoNotOptimize(recordListLine(bytes, table.tableStart + i * RECORD_STRIDE));
-        }
-    }
+    const ByteString bytes = readDataFile();
+    for (auto _ : state) listAll(bytes);
 }
 BENCHMARK(BM_listOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_scaleOnly(benchmark::State& state) {
-    IoError error;
-    const ByteString bytes = *readWholeFile(dataFile(), error);
-    const TableLocation table = locateTable(bytes);
-    for (auto _ : state) {
-        WorkingCopy copy;
-        setData(copy, bytes);
-        benchmark::DoNotOptimize(scaleRecords(copy, bytes, table.tableStart, table.recordCount, 1.5f));
-    }
+    const ByteString bytes = readDataFile();
+    for (auto _ : state) benchmark::DoNotOptimize(scaleAll(bytes));
 }
 BENCHMARK(BM_scaleOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_scaleAndSave(benchmark::State& state) {
+    const ByteString bytes = readDataFile();
     IoError error;
-    const ByteString bytes = *readWholeFile(dataFile(), error);
-    const TableLocation table = locateTable(bytes);
     for (auto _ : state) {
-        WorkingCopy copy;
-        setData(copy, bytes);
-        scaleRecords(copy, bytes, table.tableStart, table.recordCount, 1.5f);
-        if (!writeToFile(copy, outputFile(), error)) state.SkipWithError("save failed");
+        if (!writeToFile(scaleAll(bytes), outputFile(), error)) state.SkipWithError("save failed");
     }
 }
 BENCHMARK(BM_scaleAndSave)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -99,24 +97,16 @@ BENCHMARK(BM_scaleAndSave)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_openListScaleSave(benchmark::State& state) {
     IoError error;
     for (auto _ : state) {
-        const ByteString bytes = *readWholeFile(dataFile(), error);
-        const TableLocation table = locateTable(bytes);
-        const std::int64_t records = recordsToWalk(bytes, table.tableStart, table.recordCount);
-        for (std::int64_t i = 0; i < records; ++i) {
-            benchmark::DoNotOptimize(recordListLine(bytes, table.tableStart + i * RECORD_STRIDE));
-        }
-        WorkingCopy copy;
-        setData(copy, bytes);
-        scaleRecords(copy, bytes, table.tableStart, table.recordCount, 1.5f);
-        if (!writeToFile(copy, outputFile(), error)) state.SkipWithError("save failed");
+        const ByteString bytes = readDataFile();
+        listAll(bytes);
+        if (!writeToFile(scaleAll(bytes), outputFile(), error)) state.SkipWithError("save failed");
     }
 }
 BENCHMARK(BM_openListScaleSave)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same bytes written plainly: no temporary file, no flush to the disk.
 void BM_plainCopy(benchmark::State& state) {
-    IoError error;
-    const ByteString bytes = *readWholeFile(dataFile(), error);
+    const ByteString bytes = readDataFile();
     for (auto _ : state) {
         std::FILE* out = std::fopen(outputFile().c_str(), "wb");
         std::fwrite(bytes.data(), 1, bytes.size(), out);
