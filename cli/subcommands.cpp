@@ -119,16 +119,10 @@ bool openDataFile(const std::filesystem::path& path, DataFile& file, bool withRe
     return false;
 }
 
-std::int64_t recordsToWalk(const DataFile& file) {
-    return expscale::recordsToWalk(file.region.records, 1, file.region.table.recordCount);
-}
-
 std::string shortest(float value) {
     char digits[32];
     return std::string(digits, std::to_chars(std::begin(digits), std::end(digits), value).ptr);
 }
-
-}  // namespace
 
 // Appends the list lines of the `count` records from position 1 of `batch` to `out`.
 void appendListLines(std::string_view batch, std::int64_t count, Encoding encoding, std::string& out) {
@@ -142,6 +136,8 @@ void appendListLines(std::string_view batch, std::int64_t count, Encoding encodi
         out += '\n';
     }
 }
+
+}  // namespace
 
 // The records are read a batch at a time through one buffer, never all at once. The lines are
 // written only once every record has been read, so a file that fails part-way prints nothing.
@@ -194,11 +190,13 @@ int runScale(const Invocation& invocation) {
 // begin inside the file (the ones list and scale visit), and the file's size in bytes.
 int runInfo(const Invocation& invocation) {
     DataFile file;
-    if (!openDataFile(invocation.file, file)) return EXIT_FAILED;
+    if (!openDataFile(invocation.file, file, false)) return EXIT_FAILED;
     closeInput(file.input);
+    const TableLocation& table = file.region.table;
     writeOutput("table_offset: " + std::to_string(file.region.offset) +
-                "\nstored_count: " + std::to_string(file.region.table.recordCount) +
-                "\nrecords_in_file: " + std::to_string(recordsToWalk(file)) +
+                "\nstored_count: " + std::to_string(table.recordCount) +
+                "\nrecords_in_file: " +
+                std::to_string(recordsToWalk(file.input.size, table.tableStart, table.recordCount)) +
                 "\nfile_size: " + std::to_string(file.input.size) + "\n");
     return finishWithOutput();
 }

@@ -82,7 +82,8 @@ void closeInput(InputFile& file) {
 bool beginAtomicWrite(AtomicFile& file, const std::filesystem::path& target) {
     file.target = resolvedTarget(target);
     struct stat existing {};
-    if (::stat(file.target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+    const bool exists = ::stat(file.target.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) {
         file.failed = true;
         file.error = systemError(IoError::Step::create, EISDIR);
         return false;
@@ -99,9 +100,8 @@ bool beginAtomicWrite(AtomicFile& file, const std::filesystem::path& target) {
     file.handle = fd;
     file.temporary = pattern;
     // The new file takes the replaced file's permissions; a new one gets the usual ones.
-    struct stat info {};
-    if (::stat(file.target.c_str(), &info) == 0) {
-        ::fchmod(fd, info.st_mode & 07777);
+    if (exists) {
+        ::fchmod(fd, existing.st_mode & 07777);
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);

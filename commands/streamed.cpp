@@ -44,6 +44,24 @@ std::uint64_t walkedLength(const ByteSource& source, const TableRegion& region) 
                                    static_cast<std::uint64_t>(walked) * RECORD_STRIDE);
 }
 
+// Reads [offset, offset + length) through one buffer, `piece` bytes at a time, handing each to
+// `use`, which may stop the reading by giving false. A piece is short only at the end of the
+// file, and the reading ends there. False when reading fails.
+bool readInPieces(const ByteSource& source, std::uint64_t offset, std::uint64_t length,
+                  std::size_t piece, const std::function<bool(std::string_view)>& use) {
+    std::string buffer(static_cast<std::size_t>(std::min<std::uint64_t>(piece, length)), '\0');
+    while (length > 0) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(length, piece));
+        const std::optional<std::size_t> got = source.readAt(offset, buffer.data(), want);
+        if (!got) return false;
+        if (*got == 0) break;  // the file shrank
+        if (!use(std::string_view(buffer.data(), *got)) || *got < want) break;
+        offset += *got;
+        length -= *got;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<TableRegion> findTableRegion(const ByteSource& source, std::size_t chunk) {
@@ -72,38 +90,20 @@ bool forEachRecordBatch(
     std::size_t batchBytes) {
     const std::size_t perBatch =
         std::max<std::size_t>(1, batchBytes / RECORD_STRIDE) * RECORD_STRIDE;
-    std::uint64_t length = walkedLength(source, region);
-    std::uint64_t offset = region.offset;
-    std::string buffer(static_cast<std::size_t>(std::min<std::uint64_t>(perBatch, length)), '\0');
-    while (length > 0) {
-        const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(length, perBatch));
-        const std::optional<std::size_t> got = source.readAt(offset, buffer.data(), want);
-        if (!got) return false;
-        if (*got == 0) break;  // the file shrank
-        const std::int64_t count =
-            (static_cast<std::int64_t>(*got) + RECORD_STRIDE - 1) / RECORD_STRIDE;
-        if (!visit(std::string_view(buffer.data(), *got), count)) break;
-        if (*got < want) break;  // the file shrank; a record it cut was the last one
-        offset += *got;
-        length -= *got;
-    }
-    return true;
+    return readInPieces(source, region.offset, walkedLength(source, region), perBatch,
+                        [&](std::string_view batch) {
+                            const auto count = (static_cast<std::int64_t>(batch.size()) +
+                                                RECORD_STRIDE - 1) / RECORD_STRIDE;
+                            return visit(batch, count);
+                        });
 }
 
 bool copyThrough(const ByteSource& source, std::uint64_t offset, std::uint64_t length,
                  const std::function<void(std::string_view)>& emit, std::size_t chunk) {
-    std::string buffer(chunk, '\0');
-    while (length > 0) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(length, chunk));
-        const std::optional<std::size_t> got = source.readAt(offset, buffer.data(), want);
-        if (!got) return false;
-        if (*got == 0) break;  // the file shrank
-        emit(std::string_view(buffer.data(), *got));
-        offset += *got;
-        length -= *got;
-    }
-    return true;
+    return readInPieces(source, offset, length, chunk, [&](std::string_view piece) {
+        emit(piece);
+        return true;
+    });
 }
 
 std::optional<ScaleSummary> emitScaledFile(const ByteSource& source, const TableRegion& region, float factor,
